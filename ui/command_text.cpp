@@ -1,0 +1,105 @@
+#include "ui/command_text.h"
+
+#include <cmath>
+
+#include "engine/numtext.h"
+#include "engine/text.h"
+
+const char16_t MAKER_WEB_ADDRESS[] = u"www.kelvomed.example";
+
+const char16_t HINT_TEXT[] = u"填写左侧参数，点击“计算”";
+const char16_t READY_STATUS[] = u"就绪：填写参数后按 F5 或点击“计算”";
+const char16_t REFUSED_INPUT_CAPTION[] = u"输入有误";
+const char16_t NO_RESULT_MESSAGE[] = u"请先点击“计算”生成结果。";
+const char16_t NO_RESULT_CAPTION[] = u"提示";
+const char16_t COPIED_STATUS[] = u"结果已复制到剪贴板";
+const char16_t RESET_STATUS[] = u"已恢复默认值";
+const char16_t ABOUT_CAPTION[] = u"关于本工具";
+
+namespace {
+const char16_t REFUSED_INPUT_FORMAT[] = u"第 %d 项“%ls”请输入数字。";
+const char16_t FORMULA_COPY_FORMAT[] = u"%ls—— %ls";
+const char16_t CLIPBOARD_FORMAT[] = u"%ls\r\n%ls";
+const char16_t CALCULATED_STATUS_FORMAT[] = u"计算完成  %ls";
+const char16_t REFERENCE_FORMAT[] = u"参考依据：%ls";
+const char16_t HEADER_LINE_FORMAT[] = u"%ls  ·  %ls";
+const char16_t ABOUT_FORMAT[] =
+    u"%ls\r\n"
+    u"\r\n"
+    u"分类：%ls\r\n"
+    u"参考依据：%ls\r\n"
+    u"\r\n"
+    u"本工具为临床辅助计算/记录工具，结果不能替代医师诊疗判断，\r\n"
+    u"具体用药与处置请结合患者实际情况及本院规范执行。\r\n"
+    u"\r\n"
+    u"版本 V1.0    官网：%ls";
+
+bool blankOrSpaces(const char16_t* text) {
+    for (; *text != 0; ++text) {
+        if (*text != u' ') return false;
+    }
+    return true;
+}
+}  // namespace
+
+InputReading readInputText(const char16_t* text) {
+    // The box is read into 128 units: whatever lies beyond 127 never counts.
+    char16_t kept[INPUT_TEXT_CAPACITY];
+    textCopy(kept, INPUT_TEXT_CAPACITY, text);
+    if (blankOrSpaces(kept)) return InputReading{0.0, true};
+    const double value = readWideNumber(kept, nullptr);
+    return InputReading{value, std::isfinite(value)};
+}
+
+int readInputTexts(const char16_t* const* texts, int count, double* values) {
+    double read[MAX_INPUTS];
+    if (count > MAX_INPUTS) count = MAX_INPUTS;
+    for (int i = 0; i < count; ++i) {
+        const InputReading reading = readInputText(texts[i]);
+        if (!reading.accepted) return i;
+        read[i] = reading.value;
+    }
+    for (int i = 0; i < count; ++i) values[i] = read[i];
+    return -1;
+}
+
+void formatDefaultValue(double value, char16_t* out, int capacity) {
+    formatText(out, capacity, u"%.6g", value);
+}
+
+void formatRefusedInput(int inputIndex, const char16_t* label, char16_t* out, int capacity) {
+    formatText(out, capacity, REFUSED_INPUT_FORMAT, inputIndex + 1, label);
+}
+
+void buildCopyText(ReportKind kind, const char16_t* resultText, const char16_t* verdictText,
+                   char16_t* out, int capacity) {
+    if (kind == 0) {
+        formatText(out, capacity, FORMULA_COPY_FORMAT, resultText, verdictText);
+    } else {
+        textCopy(out, capacity, resultText);
+    }
+}
+
+int formatClipboardText(const char16_t* toolName, const char16_t* copyText, char16_t* out, int capacity) {
+    return formatText(out, capacity, CLIPBOARD_FORMAT, toolName, copyText);
+}
+
+void formatCalculatedStatus(const char16_t* toolName, char16_t* out, int capacity) {
+    formatText(out, capacity, CALCULATED_STATUS_FORMAT, toolName);
+}
+
+void formatReferenceText(const char16_t* reference, char16_t* out, int capacity) {
+    formatText(out, capacity, REFERENCE_FORMAT, reference);
+}
+
+void formatHeaderLine(const ToolDefinition& tool, char16_t* out, int capacity) {
+    formatText(out, capacity, HEADER_LINE_FORMAT, tool.category, tool.subtitle != nullptr ? tool.subtitle : u"");
+}
+
+void formatAboutText(const ToolDefinition& tool, char16_t* out, int capacity) {
+    formatText(out, capacity, ABOUT_FORMAT, tool.name, tool.category, tool.reference, MAKER_WEB_ADDRESS);
+}
+
+const char16_t* noteText(const ToolDefinition& tool) {
+    return tool.note != nullptr ? tool.note : u"";
+}

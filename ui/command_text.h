@@ -1,0 +1,79 @@
+// The window's own texts and the reading of what the user typed: the
+// portable half of the window commands, free of Windows headers.
+#pragma once
+
+#include <cstddef>
+
+#include "engine/tool.h"
+
+// The maker's web address, drawn in the header and named in the about box.
+// A reserved example domain: the maker's real address is not known to us.
+extern const char16_t MAKER_WEB_ADDRESS[];
+
+extern const char16_t HINT_TEXT[];
+extern const char16_t READY_STATUS[];
+extern const char16_t REFUSED_INPUT_CAPTION[];
+extern const char16_t NO_RESULT_MESSAGE[];
+extern const char16_t NO_RESULT_CAPTION[];
+extern const char16_t COPIED_STATUS[];
+extern const char16_t RESET_STATUS[];
+extern const char16_t ABOUT_CAPTION[];
+
+// Buffer sizes in code units, terminator included.
+constexpr int INPUT_TEXT_CAPACITY = 128;
+constexpr int DEFAULT_VALUE_CAPACITY = 64;
+constexpr int REFUSED_MESSAGE_CAPACITY = 256;
+constexpr int REFERENCE_TEXT_CAPACITY = 512;
+constexpr int HEADER_LINE_CAPACITY = 256;
+constexpr int WEB_ADDRESS_CAPACITY = 64;
+constexpr int ABOUT_TEXT_CAPACITY = 1400;
+constexpr int RESULT_TEXT_CAPACITY = 4096;
+constexpr int VERDICT_TEXT_CAPACITY = 512;
+constexpr int BUTTON_CAPTION_CAPACITY = 64;
+
+struct InputReading {
+    double value;
+    bool accepted;   // false: the text names an infinity or NaN
+};
+
+// Reads one input box's text: only its first 127 units count; empty or
+// U+0020 spaces only is 0; otherwise the longest numeric prefix as wcstod
+// reads it (no prefix: 0). A non-finite value is refused.
+InputReading readInputText(const char16_t* text);
+
+// Reads every input box text of a tool (texts[i] for input i). Only when all
+// are accepted are the values stored in values[0..count-1]; otherwise values
+// is left exactly as it was, so a refused calculation changes nothing and the
+// inputs kept always belong to the last result. Returns -1 when all were
+// accepted, else the index of the first refused input.
+int readInputTexts(const char16_t* const* texts, int count, double* values);
+
+// The text a box shows for a default value: "%.6g" in 64 units.
+void formatDefaultValue(double value, char16_t* out, int capacity);
+
+// "第 %d 项“%ls”请输入数字。" for input index (0-based) and its label.
+void formatRefusedInput(int inputIndex, const char16_t* label, char16_t* out, int capacity);
+
+// The copy text of a calculation: for a formula tool (kind 0) the result
+// text, two em dashes, a space and the verdict; for a report tool the first
+// capacity - 1 units of the report alone.
+void buildCopyText(ReportKind kind, const char16_t* resultText, const char16_t* verdictText,
+                   char16_t* out, int capacity);
+
+// The clipboard text: the tool's name, CR LF, the copy text.
+int formatClipboardText(const char16_t* toolName, const char16_t* copyText, char16_t* out, int capacity);
+
+// "计算完成  %ls" with the tool's name.
+void formatCalculatedStatus(const char16_t* toolName, char16_t* out, int capacity);
+
+// "参考依据：%ls" with the tool's reference.
+void formatReferenceText(const char16_t* reference, char16_t* out, int capacity);
+
+// The header line "%ls  ·  %ls": category and subtitle (empty when none).
+void formatHeaderLine(const ToolDefinition& tool, char16_t* out, int capacity);
+
+// The nine lines of the about box, CR LF between them.
+void formatAboutText(const ToolDefinition& tool, char16_t* out, int capacity);
+
+// The note shown under the result, or the empty text.
+const char16_t* noteText(const ToolDefinition& tool);

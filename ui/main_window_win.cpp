@@ -1,0 +1,237 @@
+// The main window: its state, class, creation, controls, window procedure
+// and message loop. Painting lives in paint_win.cpp, the commands in
+// commands_win.cpp; every fixed number comes from the tables in layout.h.
+#include "ui/main_window_win.h"
+
+#include "engine/text.h"
+#include "ui/command_text.h"
+#include "ui/layout.h"
+#include "ui/paint_win.h"
+
+MainWindow mainWindow;
+
+namespace {
+
+const wchar_t WINDOW_CLASS[] = L"KelvoMedToolWnd";
+constexpr WORD ICON_RESOURCE = 1;
+
+// The layout tables spell style bits as numbers; they must be the system's.
+static_assert(MAIN_WINDOW_STYLE == static_cast<uint32_t>(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
+static_assert(STYLE_CHILD == static_cast<uint32_t>(WS_CHILD));
+static_assert(STYLE_VISIBLE == static_cast<uint32_t>(WS_VISIBLE));
+static_assert(STYLE_VSCROLL == static_cast<uint32_t>(WS_VSCROLL));
+static_assert(STYLE_SS_RIGHT == static_cast<uint32_t>(SS_RIGHT));
+static_assert(STYLE_ES_MULTILINE == static_cast<uint32_t>(ES_MULTILINE));
+static_assert(STYLE_ES_AUTOVSCROLL == static_cast<uint32_t>(ES_AUTOVSCROLL));
+static_assert(STYLE_ES_AUTOHSCROLL == static_cast<uint32_t>(ES_AUTOHSCROLL));
+static_assert(STYLE_ES_READONLY == static_cast<uint32_t>(ES_READONLY));
+static_assert(STYLE_BS_OWNERDRAW == static_cast<uint32_t>(BS_OWNERDRAW));
+static_assert(EXSTYLE_CLIENTEDGE == static_cast<uint32_t>(WS_EX_CLIENTEDGE));
+static_assert(TEXT_ONE_LINE == static_cast<uint32_t>(DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS));
+static_assert(TEXT_ALIGN_CENTRE == static_cast<uint32_t>(DT_CENTER) && TEXT_ALIGN_RIGHT == static_cast<uint32_t>(DT_RIGHT));
+static_assert(static_cast<int>(SLOT_FONTS) + static_cast<int>(FONT_COUNT) == static_cast<int>(SLOT_WHITE_BRUSH));
+static_assert(SLOT_BUTTONS + BUTTON_COUNT == SLOT_FONTS);
+static_assert(MAX_SHOWN_INPUTS == MAX_INPUTS);
+
+const wchar_t* classNameOf(ControlClass controlClass) {
+    switch (controlClass) {
+    case ControlClass::Static: return L"STATIC";
+    case ControlClass::Edit: return L"EDIT";
+    case ControlClass::Button: return L"BUTTON";
+    }
+    return L"STATIC";
+}
+
+HFONT fontOf(int role) { return static_cast<HFONT>(mainWindow.handles[SLOT_FONTS + role]); }
+
+// Creates one control of a table row, shifted down by yOffset and with its
+// id (and slot) advanced by index; sends its font when the table names one.
+HWND createControl(const ControlSpec& spec, int yOffset, int index, const char16_t* text) {
+    const int id = spec.id == 0 ? 0 : spec.id + index;
+    HWND control = CreateWindowExW(spec.exStyle, classNameOf(spec.controlClass), wide(text), spec.style,
+                                   spec.x, spec.y + yOffset, spec.width, spec.height, mainWindow.window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), mainWindow.instance, nullptr);
+    if (spec.slot != NO_SLOT) mainWindow.handles[spec.slot + index] = control;
+    if (spec.font != FONT_NONE) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(spec.font)), TRUE);
+    }
+    return control;
+}
+
+void createInputRow(const InputField& input, int row) {
+    const int y = inputRowY(row);
+    createControl(INPUT_ROW_CONTROLS[ROW_LABEL], y, row, input.label);
+    HWND box = createControl(INPUT_ROW_CONTROLS[ROW_BOX], y, row, u"");
+    char16_t defaultText[DEFAULT_VALUE_CAPACITY];
+    formatDefaultValue(input.defaultValue, defaultText, DEFAULT_VALUE_CAPACITY);
+    SetWindowTextW(box, wide(defaultText));
+    if (input.unit != nullptr && input.unit[0] != 0) {
+        createControl(INPUT_ROW_CONTROLS[ROW_UNIT], y, row, input.unit);
+    }
+}
+
+const char16_t* rightColumnText(const ControlSpec& spec, char16_t* scratch, int capacity) {
+    const ToolDefinition& tool = *mainWindow.tool;
+    switch (spec.text) {
+    case ControlText::Hint: return HINT_TEXT;
+    case ControlText::Note: return noteText(tool);
+    case ControlText::Reference:
+        formatReferenceText(tool.reference, scratch, capacity);
+        return scratch;
+    default: return u"";
+    }
+}
+
+// WM_CREATE: every control in table order, then the first status line.
+void onCreate(HWND window) {
+    mainWindow.window = window;
+    const ToolDefinition& tool = *mainWindow.tool;
+    const int inputCount = shownInputCount(tool.inputCount);
+    for (int i = 0; i < inputCount; ++i) createInputRow(tool.inputs[i], i);
+
+    char16_t reference[REFERENCE_TEXT_CAPACITY];
+    for (const ControlSpec& spec : RIGHT_COLUMN_CONTROLS) {
+        createControl(spec, 0, 0, rightColumnText(spec, reference, REFERENCE_TEXT_CAPACITY));
+    }
+    for (const ControlSpec& spec : BUTTON_CONTROLS) createControl(spec, 0, 0, spec.caption);
+
+    textCopy(mainWindow.StatusText, STATUS_TEXT_CAPACITY, READY_STATUS);
+}
+
+// The window is never resized: one size is both the least and the most.
+void onGetMinMaxInfo(MINMAXINFO* info) {
+    info->ptMinTrackSize.x = TRACK_WIDTH;
+    info->ptMinTrackSize.y = TRACK_HEIGHT;
+    info->ptMaxTrackSize.x = TRACK_WIDTH;
+    info->ptMaxTrackSize.y = TRACK_HEIGHT;
+}
+
+struct CommandEntry {
+    int id;
+    void (*run)();
+};
+const CommandEntry COMMANDS[] = {
+    {ID_CALCULATE, calculateCommand},
+    {ID_SAVE, saveCommand},
+    {ID_COPY, copyCommand},
+    {ID_RESET, resetCommand},
+    {ID_ABOUT, aboutCommand},
+};
+static_assert(sizeof(COMMANDS) / sizeof(COMMANDS[0]) == BUTTON_COUNT);
+
+// WM_COMMAND by the control id alone; the notification code is not looked at.
+LRESULT onCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    for (const CommandEntry& command : COMMANDS) {
+        if (command.id == id) {
+            command.run();
+            return 0;
+        }
+    }
+    return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
+}
+
+void createFontsAndBrushes() {
+    for (int role = 0; role < FONT_COUNT; ++role) {
+        const FontSpec& spec = FONT_TABLE[role];
+        mainWindow.handles[SLOT_FONTS + role] =
+            CreateFontW(-spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                        wide(spec.face));
+    }
+    mainWindow.handles[SLOT_WHITE_BRUSH] = CreateSolidBrush(toColorRef(colour::WHITE));
+    mainWindow.handles[SLOT_BACKGROUND_BRUSH] = CreateSolidBrush(toColorRef(colour::WINDOW_BACKGROUND));
+}
+
+void registerWindowClass() {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = mainWindow.instance;
+    windowClass.hIcon = LoadIconW(mainWindow.instance, MAKEINTRESOURCEW(ICON_RESOURCE));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(mainWindow.handles[SLOT_BACKGROUND_BRUSH]);
+    windowClass.lpszClassName = WINDOW_CLASS;
+    RegisterClassExW(&windowClass);
+}
+
+// Enter and F5 pressed in any control run the calculation instead of reaching
+// the control; the same keys sent to the main window itself do nothing.
+bool isCalculateShortcut(const MSG& message) {
+    return message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_F5) &&
+           IsChild(mainWindow.window, message.hwnd);
+}
+
+void runMessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (isCalculateShortcut(message)) {
+            calculateCommand();
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+int runMainWindow(HINSTANCE instance, const ToolDefinition& tool) {
+    mainWindow.instance = instance;
+    mainWindow.tool = &tool;
+    mainWindow.level = 0;
+    mainWindow.lastResultText[0] = 0;
+
+    createFontsAndBrushes();
+    registerWindowClass();
+
+    RECT frame = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
+    AdjustWindowRect(&frame, MAIN_WINDOW_STYLE, FALSE);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const WindowPlace place =
+        centreOnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
+
+    HWND window = CreateWindowExW(0, WINDOW_CLASS, wide(tool.name), MAIN_WINDOW_STYLE, place.x, place.y, width,
+                                  height, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return 1;
+
+    mainWindow.window = window;
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    if (shownInputCount(tool.inputCount) > 0) SetFocus(inputBox(0));
+
+    runMessageLoop();
+    return 0;
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        onCreate(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        paintMainWindow(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;   // WM_PAINT covers the whole client area
+    case WM_GETMINMAXINFO:
+        onGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_DRAWITEM:
+        drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        return onCommand(window, wParam, lParam);
+    case WM_CTLCOLOREDIT:
+        return reinterpret_cast<LRESULT>(editColours(reinterpret_cast<HDC>(wParam)));
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(staticColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
