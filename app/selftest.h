@@ -3,6 +3,8 @@
 // the Windows half (selftest_win.cpp).
 #pragma once
 
+#include <cstddef>
+
 #include "engine/tool.h"
 
 constexpr int SELFTEST_PATH_CAPACITY = 520;     // 519 units and the terminator
