@@ -1,0 +1,344 @@
+"""Driving the real Ostrivel.exe under Wine (and Xvfb) the way a person does.
+
+Shared by the window and record-log end-to-end tests. A test starts the
+program with `Program()`, looks at it through the Windows helper
+window_probe.exe (which sees the windows as Win32 does), presses keys and
+clicks with xdotool, reads the clipboard with xclip and takes screenshots with
+ImageMagick's `import`. Every test closes the program itself (`close()` posts
+WM_CLOSE and returns the exit code); `kill()` is the last resort in `finally`.
+
+Environment (set by CTest): OSTRIVEL_EXE, OSTRIVEL_BUILD_DIR, OSTRIVEL_PROBE_DIR,
+OSTRIVEL_WINE_RUN, OSTRIVEL_SOURCE_DIR; DISPLAY must name an X display.
+"""
+
+import json
+import os
+import re
+import subprocess
+import sys
+import time
+import unittest
+
+EXE = os.environ.get("OSTRIVEL_EXE", "")
+BUILD_DIR = os.environ.get("OSTRIVEL_BUILD_DIR", "")
+PROBE_DIR = os.environ.get("OSTRIVEL_PROBE_DIR", "")
+WINE_RUN = os.environ.get("OSTRIVEL_WINE_RUN", "")
+SOURCE_DIR = os.environ.get("OSTRIVEL_SOURCE_DIR", "")
+ARTIFACTS = os.path.join(PROBE_DIR or ".", "artifacts")
+
+# Control ids of the window.
+ID_CALCULATE, ID_SAVE, ID_COPY, ID_RESET, ID_ABOUT = 1001, 1002, 1003, 1004, 1005
+ID_FIRST_INPUT = 2000
+ID_RESULT = 3000
+
+TOOL_NAME = "Ostrivel"
+HINT_TEXT = "填写左侧参数，点击“计算”"
+
+LEVEL_COLOURS = {0: (0x00, 0x80, 0x60), 1: (0xB0, 0x84, 0x00), 2: (0xD6, 0x6C, 0x00), 3: (0xBE, 0x1E, 0x2D)}
+
+
+def rgb(value):
+    """0xRRGGBB -> (r, g, b)."""
+    return ((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF)
+
+
+def hexarg(text):
+    """A text as UTF-16LE hex digits: survives any command line."""
+    return text.encode("utf-16-le").hex()
+
+
+def require_environment(test):
+    missing = [n for n in ("OSTRIVEL_EXE", "OSTRIVEL_PROBE_DIR", "OSTRIVEL_WINE_RUN") if not os.environ.get(n)]
+    if missing:
+        test.skipTest("not run by CTest: " + ", ".join(missing))
+    if not os.environ.get("DISPLAY"):
+        raise RuntimeError("no DISPLAY: run under Xvfb (scripts/test.sh starts one)")
+
+
+_server_started = False
+
+
+def ensure_wineserver():
+    """One wineserver for all the Wine processes of a test file, so each start
+    of the program or the probe does not boot Wine again. It lingers briefly
+    after the last client and then goes away on its own."""
+    global _server_started
+    if _server_started:
+        return
+    env_script = os.path.join(os.path.dirname(WINE_RUN), "wine-env.sh")
+    subprocess.run(["bash", "-c", f'source "{env_script}"; wine_prepare; wineserver -p30'],
+                   check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _server_started = True
+
+
+def wine(*args, timeout=60, check=False):
+    """Runs a Windows program through the project's Wine wrapper."""
+    ensure_wineserver()
+    return subprocess.run([WINE_RUN, *args], capture_output=True, timeout=timeout, check=check)
+
+
+def probe(*args, timeout=60):
+    """Runs window_probe.exe; returns (exit code, parsed JSON or None)."""
+    exe = os.path.join(PROBE_DIR, "window_probe.exe")
+    done = wine(exe, *[str(a) for a in args], timeout=timeout)
+    out = done.stdout.decode("ascii", "replace").strip().splitlines()
+    data = None
+    for line in reversed(out):
+        if line.startswith("{"):
+            data = json.loads(line)
+            break
+    return done.returncode, data
+
+
+class Image:
+    """An RGB screenshot: pixel(x, y) -> (r, g, b)."""
+
+    def __init__(self, width, height, data, path):
+        self.width, self.height, self.data, self.path = width, height, data, path
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def count(self, left, top, right, bottom, colour, tolerance=0):
+        """Pixels of a colour inside (left, top, right, bottom), right/bottom exclusive."""
+        n = 0
+        for y in range(max(top, 0), min(bottom, self.height)):
+            row = y * self.width * 3
+            for x in range(max(left, 0), min(right, self.width)):
+                i = row + x * 3
+                p = self.data[i:i + 3]
+                if all(abs(p[k] - colour[k]) <= tolerance for k in range(3)):
+                    n += 1
+        return n
+
+    def mask(self, left, top, right, bottom, predicate):
+        """Rows of booleans for a rectangle."""
+        return [[predicate(self.pixel(x, y)) for x in range(left, right)] for y in range(top, bottom)]
+
+
+def screenshot(name):
+    """Saves the whole screen as artifacts/<name>.png and returns it as an Image."""
+    os.makedirs(ARTIFACTS, exist_ok=True)
+    path = os.path.join(ARTIFACTS, name + ".png")
+    subprocess.run(["import", "-window", "root", path], check=True, timeout=30,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, timeout=30,
+                         capture_output=True).stdout
+    # P6 header: magic, width, height, maximum, one white-space byte, then data.
+    match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", ppm)
+    width, height = int(match.group(1)), int(match.group(2))
+    return Image(width, height, ppm[match.end():], path)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30)
+
+
+def clipboard_text():
+    """The CLIPBOARD selection as text; Wine hands over its whole block, so
+    the text ends at the first NUL."""
+    done = subprocess.run(["xclip", "-selection", "clipboard", "-o", "-t", "UTF8_STRING"],
+                          capture_output=True, timeout=30)
+    if done.returncode != 0:
+        return None
+    return done.stdout.decode("utf-8", "replace").split("\0", 1)[0]
+
+
+def set_clipboard(text):
+    """Puts a text of our own on the clipboard (and gives up xclip's hold on it)."""
+    proc = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", "-quiet"], stdin=subprocess.PIPE,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    proc.stdin.write(text.encode("utf-8"))
+    proc.stdin.close()
+    return proc
+
+
+class Program:
+    """One run of Ostrivel.exe with its main window."""
+
+    def __init__(self, *args, start_timeout=60):
+        ensure_wineserver()
+        # The program and the probe must not find a window left over by a
+        # test that failed before it could close its own.
+        code, data = probe("info")
+        if data and data.get("found"):
+            probe("close")
+            time.sleep(1)
+        self.process = subprocess.Popen([WINE_RUN, EXE, *args], stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        code, self.info = probe("wait-window", start_timeout * 1000)
+        if code != 0 or not self.info or not self.info.get("found"):
+            self.kill()
+            raise RuntimeError("the main window did not appear")
+        self.hwnd = self.info["hwnd"]
+        self.x_window = self._find_x_window()
+        self.origin = tuple(self.info["clientOrigin"])
+
+    def _find_x_window(self):
+        for _ in range(100):
+            done = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^" + TOOL_NAME + "$"],
+                                  capture_output=True, timeout=30)
+            ids = done.stdout.split()
+            if ids:
+                return ids[-1].decode()
+            time.sleep(0.1)
+        raise RuntimeError("no X window for the main window")
+
+    # --- looking -----------------------------------------------------------
+    def refresh(self):
+        code, data = probe("info")
+        if data and data.get("found"):
+            self.info = data
+        return self.info
+
+    def control(self, control_id=None, text=None, index=None, info=None):
+        """A child by id, by its text, or (for controls without id) by its
+        position among the children."""
+        info = info or self.info
+        children = info["children"]
+        if index is not None:
+            return children[index]
+        for child in children:
+            if control_id is not None and child["id"] != control_id:
+                continue
+            if text is not None and child["text"] != text:
+                continue
+            return child
+        return None
+
+    def verdict_label(self, info=None):
+        """The static right above the result box."""
+        info = info or self.refresh()
+        for child in info["children"]:
+            if child["class"] == "Static" and child["rect"][:2] == [492, 142]:
+                return child
+        return None
+
+    def text(self, control_id):
+        return self.control(control_id, info=self.refresh())["text"]
+
+    def wait_text(self, which, text, timeout=10):
+        """Waits until a control (id, or a child dict) holds the text; returns the info."""
+        selector = which if isinstance(which, int) else "h%d" % which["hwnd"]
+        code, data = probe("wait-text", selector, hexarg(text), int(timeout * 1000))
+        if data and data.get("found"):
+            self.info = data
+        return code == 0
+
+    def wait_dialog(self, timeout=10):
+        code, data = probe("wait-dialog", int(timeout * 1000))
+        if data and data.get("found"):
+            self.info = data
+        return data["dialogs"] if code == 0 and data else []
+
+    def close_dialogs(self, timeout=10):
+        probe("close-dialogs")
+        code, data = probe("wait-no-dialog", int(timeout * 1000))
+        if data and data.get("found"):
+            self.info = data
+        return code == 0
+
+    def focus(self):
+        return self.refresh()["focus"]
+
+    # --- acting ------------------------------------------------------------
+    def screen_point(self, x, y):
+        return self.origin[0] + x, self.origin[1] + y
+
+    def focus_x(self):
+        xdotool("windowfocus", "--sync", self.x_window)
+
+    def click(self, x, y):
+        """A left click at client coordinates."""
+        self.focus_x()
+        sx, sy = self.screen_point(x, y)
+        xdotool("mousemove", "--sync", sx, sy)
+        xdotool("click", "1")
+
+    def click_control(self, control_id):
+        child = self.control(control_id)
+        left, top, right, bottom = child["rect"]
+        self.click((left + right) // 2, (top + bottom) // 2)
+
+    def key(self, *keys):
+        self.focus_x()
+        xdotool("key", "--delay", "30", *keys)
+
+    def type(self, text):
+        self.focus_x()
+        xdotool("type", "--delay", "30", text)
+
+    def replace_input(self, text, input_index=0, backspaces=12):
+        """Clicks into an input box, clears it from the end and types a text
+        (Ctrl+A does nothing in Wine's edit control)."""
+        box_id = ID_FIRST_INPUT + input_index
+        self.click_control(box_id)
+        self.key("End", *["BackSpace"] * backspaces)
+        if text:
+            self.type(text)
+        return self.wait_text(box_id, text)
+
+    def set_text(self, control_id, text):
+        probe("settext", control_id, hexarg(text))
+
+    def screenshot(self, name):
+        return screenshot(name)
+
+    def client_pixel(self, image, x, y):
+        sx, sy = self.screen_point(x, y)
+        return image.pixel(sx, sy)
+
+    def client_count(self, image, left, top, right, bottom, colour, tolerance=0):
+        ox, oy = self.origin
+        return image.count(left + ox, top + oy, right + ox, bottom + oy, colour, tolerance)
+
+    def wait_colour(self, name, rect, colour, minimum=1, timeout=10):
+        """Screenshots until at least `minimum` pixels of a colour are in a
+        client rectangle; returns (count, image)."""
+        end = time.time() + timeout
+        while True:
+            image = self.screenshot(name)
+            n = self.client_count(image, *rect, colour)
+            if n >= minimum or time.time() > end:
+                return n, image
+            time.sleep(0.2)
+
+    # --- ending ------------------------------------------------------------
+    def close(self, timeout=30):
+        """WM_CLOSE to the main window; returns the process's exit code."""
+        probe("close")
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            raise
+
+    def kill(self):
+        if self.process.poll() is None:
+            probe("close-dialogs")
+            probe("close")
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class ProgramTest(unittest.TestCase):
+    """A test case that starts the program in setUp and makes sure, even when
+    the test fails, that it is gone afterwards."""
+
+    program_args = ()
+
+    def setUp(self):
+        require_environment(self)
+        self.program = Program(*self.program_args)
+
+    def tearDown(self):
+        self.program.kill()
+
+
+def main():
+    result = unittest.main(exit=False, verbosity=2).result
+    sys.exit(0 if result.wasSuccessful() else 1)
