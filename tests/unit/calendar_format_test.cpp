@@ -32,9 +32,12 @@ std::string format(const char* code, double value, int capacity = 128) {
 std::string civil(int64_t day, int capacity = 64, int* returned = nullptr) {
     char16_t out[128];
     for (char16_t& u : out) u = u'#';
+    out[127] = 0;
     const int r = civilFromDays(day, out, capacity);
     if (returned != nullptr) *returned = r;
-    for (int i = capacity; i < 128; ++i) EXPECT_EQ(out[i], u'#') << "unit " << i;
+    bool intact = true;
+    for (int i = capacity; i < 127; ++i) intact = intact && out[i] == u'#';
+    EXPECT_TRUE(intact) << "written past capacity " << capacity;
     return narrow(out);
 }
 
@@ -183,73 +186,63 @@ TEST(Calendar, DaysFromCivil) {
 }
 
 // Reads "Y-MM-DD" back (Y may be negative or longer than four digits).
-bool parseCivil(const std::string& s, int64_t* y, int64_t* m, int64_t* d) {
-    size_t i = 0;
+bool parseCivil(const char16_t* s, int64_t* y, int64_t* m, int64_t* d) {
     bool negative = false;
-    if (i < s.size() && s[i] == '-') {
+    if (*s == u'-') {
         negative = true;
-        ++i;
+        ++s;
     }
     int64_t* fields[] = {y, m, d};
     for (int f = 0; f < 3; ++f) {
         int64_t v = 0;
-        size_t digits = 0;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-            v = v * 10 + (s[i] - '0');
-            ++i;
-            ++digits;
-        }
+        int digits = 0;
+        for (; *s >= u'0' && *s <= u'9'; ++s, ++digits) v = v * 10 + (*s - u'0');
         if (digits == 0) return false;
         *fields[f] = v;
-        if (f < 2) {
-            if (i >= s.size() || s[i] != '-') return false;
-            ++i;
-        }
+        if (f < 2 && *s++ != u'-') return false;
     }
     if (negative) *y = -*y;
-    return i == s.size();
+    return *s == 0;
 }
 
-// Every day over more than ten thousand years, and a sparse sweep far beyond:
-// the text reads back to the same day number, and consecutive days are
-// consecutive dates.
+// Every day over more than ten thousand years (year 0000 included), and a
+// sparse sweep far beyond: the text reads back to the same day number, and
+// consecutive days are consecutive dates.
 TEST(Calendar, RoundTrip) {
-    auto check = [](int64_t day, int64_t* prevY, int64_t* prevM, int64_t* prevD, bool consecutive) {
-        int64_t y = 0, m = 0, d = 0;
-        const std::string text = civil(day);
-        if (!parseCivil(text, &y, &m, &d)) {
-            ADD_FAILURE() << day << " gives " << text;
-            return false;
-        }
-        if (m < 1 || m > 12 || d < 1 || d > 31 ||
-            daysFromCivil(static_cast<int32_t>(y), static_cast<int32_t>(m), static_cast<int32_t>(d)) != day) {
-            ADD_FAILURE() << day << " gives " << text;
-            return false;
-        }
-        if (consecutive) {
-            const bool nextDay = y == *prevY && m == *prevM && d == *prevD + 1;
-            const bool nextMonth = y == *prevY && m == *prevM + 1 && d == 1;
-            const bool nextYear = y == *prevY + 1 && m == 1 && d == 1 && *prevM == 12 && *prevD == 31;
-            if (!(nextDay || nextMonth || nextYear)) {
-                ADD_FAILURE() << day << " gives " << text << " after " << *prevY << "-" << *prevM << "-" << *prevD;
-                return false;
-            }
-        }
-        *prevY = y;
-        *prevM = m;
-        *prevD = d;
-        return true;
+    struct Date {
+        int64_t y, m, d;
     };
-    int64_t y = 0, m = 0, d = 0;
-    bool first = true;
+    auto convert = [](int64_t day, Date* date) {
+        char16_t text[64];
+        if (civilFromDays(day, text, 64) < 0 || !parseCivil(text, &date->y, &date->m, &date->d)) return false;
+        return date->m >= 1 && date->m <= 12 && date->d >= 1 && date->d <= 31 &&
+               daysFromCivil(static_cast<int32_t>(date->y), static_cast<int32_t>(date->m),
+                             static_cast<int32_t>(date->d)) == day;
+    };
+    Date prev{};
+    ASSERT_TRUE(convert(-800001, &prev));
     for (int64_t day = -800000; day <= 3000000; ++day) {
-        if (!check(day, &y, &m, &d, !first)) return;
-        first = false;
+        Date now{};
+        if (!convert(day, &now)) {
+            ADD_FAILURE() << "day " << day << ": " << civil(day);
+            return;
+        }
+        const bool nextDay = now.y == prev.y && now.m == prev.m && now.d == prev.d + 1;
+        const bool nextMonth = now.y == prev.y && now.m == prev.m + 1 && now.d == 1;
+        const bool nextYear = now.y == prev.y + 1 && now.m == 1 && now.d == 1 && prev.m == 12 && prev.d == 31;
+        if (!(nextDay || nextMonth || nextYear)) {
+            ADD_FAILURE() << "day " << day << ": " << civil(day) << " after " << civil(day - 1);
+            return;
+        }
+        prev = now;
     }
-    // Years up to about +-5.8 million, the reach of a 32-bit year argument
-    // with room to spare.
+    // Years up to about +-5.8 million, within the reach of a 32-bit year.
     for (int64_t day = -2100000000; day <= 2100000000; day += 999983) {
-        if (!check(day, &y, &m, &d, false)) return;
+        Date now{};
+        if (!convert(day, &now)) {
+            ADD_FAILURE() << "day " << day << ": " << civil(day);
+            return;
+        }
     }
 }
 
