@@ -50,22 +50,15 @@ TEST(NurseRoster, CountsAreClamped)
         {{{"nurses", NaN}, {"days", -INF}}, u"人员：1 人；周期：1 天", 1, 1},
     };
     for (const Case& c : cases) {
-        TestTool t(1, {});
-        for (const Input& input : c.inputs) t.fields.push_back(InputField{input.name, u"输入", nullptr, 0});
-        for (size_t i = 0; i < c.inputs.size(); ++i) t.values[i] = c.inputs[i].value;
-        t.tool.inputCount = static_cast<int32_t>(t.fields.size());
-        t.tool.inputs = t.fields.empty() ? nullptr : t.fields.data();
-        GuardedBuffer result(8192);
-        GuardedBuffer verdict(512);
-        runReport(1, t.tool, t.values.data(), result.data(), 8192, verdict.data(), 512);
-        const std::vector<std::string> got = lines(result.text());
+        const ReportRun run = runKind(1, c.inputs, 8192);
+        const std::vector<std::string> got = lines(run.result);
         SCOPED_TRACE(utf8(c.sizeLine));
         ASSERT_EQ(got.size(), 3u + 2u * c.nurses + 2u);
         EXPECT_EQ(got[1], utf8(c.sizeLine));
         EXPECT_EQ(got[3], utf8(u"护士01："));
         EXPECT_EQ(got[3 + 2 * (c.nurses - 1)], utf8(c.nurses == 40 ? u"护士40：" : c.nurses == 2 ? u"护士02：" : u"护士01："));
         // One entry per nurse and day, besides the "每日" of the rule line.
-        EXPECT_EQ(count(result.text(), u"日"), static_cast<size_t>(c.nurses * c.days) + 1);
+        EXPECT_EQ(count(run.result, u"日"), static_cast<size_t>(c.nurses * c.days) + 1);
     }
     const std::vector<std::string> single = lines(runKind(1, {}).result);
     EXPECT_EQ(single[4], "  1" + utf8(u"日") + "D ");
@@ -130,15 +123,9 @@ TEST(DosingTimes, HeaderEntriesAndSeparators)
         {{{"start", 1e300}}, nullptr, u"第--天 --:--"},
     };
     for (const Case& c : cases) {
-        TestTool t(2, {});
-        for (const Input& input : c.inputs) t.fields.push_back(InputField{input.name, u"输入", nullptr, 0});
-        for (size_t i = 0; i < c.inputs.size(); ++i) t.values[i] = c.inputs[i].value;
-        t.tool.inputCount = static_cast<int32_t>(t.fields.size());
-        t.tool.inputs = t.fields.empty() ? nullptr : t.fields.data();
-        GuardedBuffer result(8192);
-        GuardedBuffer verdict(512);
-        EXPECT_EQ(runReport(2, t.tool, t.values.data(), result.data(), 8192, verdict.data(), 512), 0);
-        const std::vector<std::string> got = lines(result.text());
+        const ReportRun run = runKind(2, c.inputs, 8192);
+        EXPECT_EQ(run.level, 0);
+        const std::vector<std::string> got = lines(run.result);
         SCOPED_TRACE(utf8(c.doses));
         ASSERT_EQ(got.size(), 3u);
         if (c.header != nullptr) {
@@ -146,7 +133,7 @@ TEST(DosingTimes, HeaderEntriesAndSeparators)
         }
         EXPECT_EQ(got[1], utf8(c.doses));
         EXPECT_EQ(got[2], utf8(DOSING_NOTE));
-        EXPECT_EQ(utf8(verdict.text()), utf8(u"给药时间表已生成，注意首剂与夜间给药时间"));
+        EXPECT_EQ(utf8(run.verdict), utf8(u"给药时间表已生成，注意首剂与夜间给药时间"));
     }
 }
 
@@ -215,20 +202,13 @@ TEST_F(FollowUpSchedule, CalendarBoundariesAndClamps)
     };
     for (const Case& c : cases) {
         setReportTodayForTesting(&c.today);
-        TestTool t(7, {});
-        for (const Input& input : c.inputs) t.fields.push_back(InputField{input.name, u"输入", nullptr, 0});
-        for (size_t i = 0; i < c.inputs.size(); ++i) t.values[i] = c.inputs[i].value;
-        t.tool.inputCount = static_cast<int32_t>(t.fields.size());
-        t.tool.inputs = t.fields.empty() ? nullptr : t.fields.data();
-        GuardedBuffer result(8192);
-        GuardedBuffer verdict(512);
-        runReport(7, t.tool, t.values.data(), result.data(), 8192, verdict.data(), 512);
+        const ReportRun run = runKind(7, c.inputs, 8192);
         std::vector<std::string> want{utf8(c.header)};
         for (size_t k = 0; k < c.dates.size(); ++k) {
             want.push_back(utf8(u"第 ") + std::to_string(k + 1) + utf8(u" 次：") + utf8(c.dates[k]));
         }
         want.push_back(utf8(FOLLOW_UP_CONTENT));
-        EXPECT_EQ(lines(result.text()), want) << utf8(c.header);
+        EXPECT_EQ(lines(run.result), want) << utf8(c.header);
     }
 }
 

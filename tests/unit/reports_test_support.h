@@ -26,7 +26,7 @@ struct TestTool {
     std::vector<double> values;
     ToolDefinition tool{};
 
-    TestTool(ReportKind kind, std::initializer_list<Input> inputs)
+    TestTool(ReportKind kind, const std::vector<Input>& inputs)
     {
         for (const Input& input : inputs) {
             fields.push_back(InputField{input.name, u"输入", nullptr, input.value});
@@ -112,7 +112,7 @@ struct ReportRun {
 
 // Runs the dispatcher on guarded buffers; any overrun or missing terminator
 // fails the calling test.
-inline ReportRun runKind(ReportKind kind, std::initializer_list<Input> inputs,
+inline ReportRun runKind(ReportKind kind, const std::vector<Input>& inputs,
                          int resultCapacity = 8192, int verdictCapacity = 512)
 {
     TestTool t(kind, inputs);

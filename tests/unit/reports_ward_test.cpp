@@ -98,15 +98,9 @@ TEST(DrugCompatibility, FirstLineShowsTheNumbersAsEnteredAndTheFirstNameOutsideT
         {{{"drugB", 2}}, u"待查：0 号 头孢曲松  +  2 号 葡萄糖酸钙"},
     };
     for (const Case& c : cases) {
-        TestTool t(6, {});
-        for (const Input& input : c.inputs) t.fields.push_back(InputField{input.name, u"输入", nullptr, 0});
-        for (size_t i = 0; i < c.inputs.size(); ++i) t.values[i] = c.inputs[i].value;
-        t.tool.inputCount = static_cast<int32_t>(t.fields.size());
-        t.tool.inputs = t.fields.empty() ? nullptr : t.fields.data();
-        GuardedBuffer result(4096);
-        GuardedBuffer verdict(512);
-        EXPECT_EQ(runReport(6, t.tool, t.values.data(), result.data(), 4096, verdict.data(), 512), 0);
-        const std::vector<std::string> got = lines(result.text());
+        const ReportRun run = runKind(6, c.inputs, 4096);
+        EXPECT_EQ(run.level, 0);
+        const std::vector<std::string> got = lines(run.result);
         ASSERT_EQ(got.size(), 6u);
         EXPECT_EQ(got[0], utf8(c.line));
         EXPECT_EQ(got.back(), utf8(UNLISTED_LINE));
@@ -178,17 +172,11 @@ TEST(InfusionCard, ValuesArePrintedUnvalidated)
          u"床号：-2147483648", u"药液：医嘱药量 nan ，加入溶媒 inf ml", u"滴速：-inf 滴/分（约 -inf ml/h）"},
     };
     for (const Case& c : cases) {
-        TestTool t(10, {});
-        for (const Input& input : c.inputs) t.fields.push_back(InputField{input.name, u"输入", nullptr, 0});
-        for (size_t i = 0; i < c.inputs.size(); ++i) t.values[i] = c.inputs[i].value;
-        t.tool.inputCount = static_cast<int32_t>(t.fields.size());
-        t.tool.inputs = t.fields.empty() ? nullptr : t.fields.data();
-        GuardedBuffer result(4096);
-        GuardedBuffer verdict(512);
-        EXPECT_EQ(runReport(10, t.tool, t.values.data(), result.data(), 4096, verdict.data(), 512), 0);
-        EXPECT_EQ(lines(result.text()),
+        const ReportRun run = runKind(10, c.inputs, 4096);
+        EXPECT_EQ(run.level, 0);
+        EXPECT_EQ(lines(run.result),
                   expected({u"静脉输液卡", c.bed, c.dose, c.rate, INFUSION_CHECK, INFUSION_WATCH}));
-        EXPECT_EQ(utf8(verdict.text()), utf8(u"输液卡已生成，双人核对后执行"));
+        EXPECT_EQ(utf8(run.verdict), utf8(u"输液卡已生成，双人核对后执行"));
     }
 }
 
