@@ -3,6 +3,7 @@
 // checklist, laboratory panels).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
