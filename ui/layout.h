@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 
 // Colours as 0xRRGGBB; the Win32 side turns them into COLORREF.
 using Rgb = uint32_t;
@@ -52,7 +53,17 @@ struct FontSpec {
     int height;   // character height; passed negative to CreateFontW
     int weight;
 };
-extern const FontSpec FONT_TABLE[FONT_COUNT];
+inline constexpr FontSpec FONT_TABLE[] = {
+    {u"Microsoft YaHei UI", 27, 700},   // title
+    {u"Microsoft YaHei UI", 14, 400},   // heading
+    {u"Microsoft YaHei UI", 14, 400},   // label
+    {u"Microsoft YaHei UI", 15, 400},   // edit
+    {u"Microsoft YaHei UI", 21, 700},   // verdict
+    {u"Consolas", 15, 400},             // result
+    {u"Microsoft YaHei UI", 15, 400},   // button
+    {u"Microsoft YaHei UI", 12, 400},   // small
+};
+static_assert(std::size(FONT_TABLE) == FONT_COUNT);
 
 // ---------------------------------------------------------------------------
 // Controls. Style bits spelled out so this header needs no windows.h; the
@@ -67,6 +78,7 @@ constexpr uint32_t STYLE_ES_AUTOHSCROLL = 0x0080u;
 constexpr uint32_t STYLE_ES_READONLY = 0x0800u;
 constexpr uint32_t STYLE_BS_OWNERDRAW = 0x000Bu;
 constexpr uint32_t EXSTYLE_CLIENTEDGE = 0x00000200u;
+constexpr uint32_t CHILD_VISIBLE = STYLE_CHILD | STYLE_VISIBLE;
 
 enum class ControlClass : int { Static, Edit, Button };
 
@@ -82,6 +94,27 @@ enum class ControlText : int {
     Caption,         // the spec's own caption (buttons)
 };
 
+// Control ids.
+constexpr int ID_CALCULATE = 1001;
+constexpr int ID_SAVE = 1002;
+constexpr int ID_COPY = 1003;
+constexpr int ID_RESET = 1004;
+constexpr int ID_ABOUT = 1005;
+constexpr int ID_FIRST_INPUT_BOX = 2000;
+constexpr int ID_RESULT_BOX = 3000;
+
+// Slots of the window's handle table (one array: controls, fonts, brushes).
+namespace slot {
+constexpr int INPUT_BOXES = 0;   // 0..15, slot i for input i
+constexpr int RESULT_BOX = 16;
+constexpr int VERDICT_LABEL = 17;
+constexpr int NOTE_LABEL = 18;
+constexpr int BUTTONS = 19;      // 19..23, buttons 1001..1005
+constexpr int FONTS = 24;        // 24..31, in the order of the font table
+constexpr int WHITE = 32;        // the white brush
+constexpr int BACKGROUND = 33;   // the background brush
+constexpr int COUNT = 34;
+}  // namespace slot
 constexpr int NO_SLOT = -1;
 
 struct ControlSpec {
@@ -102,24 +135,50 @@ constexpr int INPUT_ROW_TOP = 150;
 constexpr int INPUT_ROW_PITCH = 34;
 constexpr int INPUT_ROW_CONTROL_COUNT = 3;
 enum InputRowControl : int { ROW_LABEL = 0, ROW_BOX = 1, ROW_UNIT = 2 };
-extern const ControlSpec INPUT_ROW_CONTROLS[INPUT_ROW_CONTROL_COUNT];
+inline constexpr ControlSpec INPUT_ROW_CONTROLS[] = {
+    {ControlClass::Static, 0, CHILD_VISIBLE | STYLE_SS_RIGHT, ControlText::InputLabel, nullptr,
+     24, 1, 184, 22, 0, FONT_LABEL, NO_SLOT},
+    {ControlClass::Edit, EXSTYLE_CLIENTEDGE, CHILD_VISIBLE | STYLE_ES_AUTOHSCROLL, ControlText::InputDefault, nullptr,
+     216, -4, 152, 27, ID_FIRST_INPUT_BOX, FONT_EDIT, slot::INPUT_BOXES},
+    {ControlClass::Static, 0, CHILD_VISIBLE, ControlText::InputUnit, nullptr,
+     374, 0, 78, 22, 0, FONT_SMALL, NO_SLOT},
+};
+static_assert(std::size(INPUT_ROW_CONTROLS) == INPUT_ROW_CONTROL_COUNT);
 constexpr int inputRowY(int row) { return INPUT_ROW_TOP + INPUT_ROW_PITCH * row; }
 // The window holds rows, boxes and values for at most 16 inputs; a tool with
 // more shows (and calculates with) its first 16.
 int shownInputCount(int inputCount);
 
 constexpr int RIGHT_COLUMN_CONTROL_COUNT = 4;
-extern const ControlSpec RIGHT_COLUMN_CONTROLS[RIGHT_COLUMN_CONTROL_COUNT];
+inline constexpr ControlSpec RIGHT_COLUMN_CONTROLS[] = {
+    {ControlClass::Static, 0, CHILD_VISIBLE, ControlText::Hint, nullptr,
+     492, 142, 492, 46, 0, FONT_VERDICT, slot::VERDICT_LABEL},
+    {ControlClass::Edit, EXSTYLE_CLIENTEDGE,
+     CHILD_VISIBLE | STYLE_VSCROLL | STYLE_ES_MULTILINE | STYLE_ES_AUTOVSCROLL | STYLE_ES_READONLY,
+     ControlText::Empty, nullptr, 492, 196, 492, 232, ID_RESULT_BOX, FONT_RESULT, slot::RESULT_BOX},
+    {ControlClass::Static, 0, CHILD_VISIBLE, ControlText::Note, nullptr,
+     492, 444, 492, 120, 0, FONT_SMALL, slot::NOTE_LABEL},
+    {ControlClass::Static, 0, CHILD_VISIBLE, ControlText::Reference, nullptr,
+     492, 576, 492, 56, 0, FONT_SMALL, NO_SLOT},
+};
+static_assert(std::size(RIGHT_COLUMN_CONTROLS) == RIGHT_COLUMN_CONTROL_COUNT);
 
 constexpr int BUTTON_COUNT = 5;
-constexpr int ID_CALCULATE = 1001;
-constexpr int ID_SAVE = 1002;
-constexpr int ID_COPY = 1003;
-constexpr int ID_RESET = 1004;
-constexpr int ID_ABOUT = 1005;
-constexpr int ID_FIRST_INPUT_BOX = 2000;
-constexpr int ID_RESULT_BOX = 3000;
-extern const ControlSpec BUTTON_CONTROLS[BUTTON_COUNT];
+inline constexpr ControlSpec BUTTON_CONTROLS[] = {
+    {ControlClass::Button, 0, CHILD_VISIBLE | STYLE_BS_OWNERDRAW, ControlText::Caption, u"计算 (F5)",
+     20, 668, 152, 40, ID_CALCULATE, FONT_NONE, slot::BUTTONS + 0},
+    {ControlClass::Button, 0, CHILD_VISIBLE | STYLE_BS_OWNERDRAW, ControlText::Caption, u"保存记录",
+     184, 668, 132, 40, ID_SAVE, FONT_NONE, slot::BUTTONS + 1},
+    {ControlClass::Button, 0, CHILD_VISIBLE | STYLE_BS_OWNERDRAW, ControlText::Caption, u"复制结果",
+     328, 668, 132, 40, ID_COPY, FONT_NONE, slot::BUTTONS + 2},
+    {ControlClass::Button, 0, CHILD_VISIBLE | STYLE_BS_OWNERDRAW, ControlText::Caption, u"清空重填",
+     472, 668, 132, 40, ID_RESET, FONT_NONE, slot::BUTTONS + 3},
+    {ControlClass::Button, 0, CHILD_VISIBLE | STYLE_BS_OWNERDRAW, ControlText::Caption, u"关于",
+     616, 668, 110, 40, ID_ABOUT, FONT_NONE, slot::BUTTONS + 4},
+};
+static_assert(std::size(BUTTON_CONTROLS) == BUTTON_COUNT);
+static_assert(slot::BUTTONS + BUTTON_COUNT == slot::FONTS && slot::FONTS + FONT_COUNT == slot::WHITE);
+static_assert(slot::INPUT_BOXES + MAX_SHOWN_INPUTS == slot::RESULT_BOX);
 
 // ---------------------------------------------------------------------------
 // Colours
@@ -151,7 +210,8 @@ constexpr ButtonLook PLAIN_BUTTON = {0xFFFFFF, 0xE2EAF0, 0xCED8E0, 0x2C3842};
 const ButtonLook& buttonLook(int controlId);
 
 constexpr int VERDICT_COLOUR_COUNT = 4;
-extern const Rgb VERDICT_COLOURS[VERDICT_COLOUR_COUNT];
+inline constexpr Rgb VERDICT_COLOURS[] = {0x008060, 0xB08400, 0xD66C00, 0xBE1E2D};
+static_assert(std::size(VERDICT_COLOURS) == VERDICT_COLOUR_COUNT);
 // Level 0..3 picks its colour; any other value shows as normal.
 Rgb verdictColour(int level);
 
@@ -191,7 +251,34 @@ struct PaintStep {
 };
 
 constexpr int PAINT_STEP_COUNT = 14;
-extern const PaintStep PAINT_STEPS[PAINT_STEP_COUNT];
+inline constexpr PaintStep PAINT_STEPS[] = {
+    // 1: window background
+    {PaintKind::Fill, at(0), at(0), fromFar(0), fromFar(0), colour::WINDOW_BACKGROUND, 0, PaintText::None, FONT_NONE, 0},
+    // 2: header band
+    {PaintKind::Fill, at(0), at(0), fromFar(0), at(88), colour::HEADER_BAND, 0, PaintText::None, FONT_NONE, 0},
+    // 3: accent strip
+    {PaintKind::Fill, at(0), at(0), at(8), at(88), colour::HEADER_ACCENT, 0, PaintText::None, FONT_NONE, 0},
+    // 4: the tool's name
+    {PaintKind::Text, at(26), at(12), at(726), at(50), colour::TITLE_TEXT, 0, PaintText::ToolName, FONT_TITLE, TEXT_ALIGN_LEFT},
+    // 5: category and subtitle
+    {PaintKind::Text, at(28), at(48), at(748), at(76), colour::HEADER_LINE_TEXT, 0, PaintText::HeaderLine, FONT_HEADING, TEXT_ALIGN_LEFT},
+    // 6: the maker's web address, kept 26 pixels from the right edge
+    {PaintKind::Text, fromFar(240), at(8), fromFar(26), at(34), colour::WEB_ADDRESS_TEXT, 0, PaintText::WebAddress, FONT_SMALL, TEXT_ALIGN_RIGHT},
+    // 7, 8: the two panels
+    {PaintKind::Panel, at(20), at(96), at(460), at(648), colour::PANEL_FILL, colour::PANEL_BORDER, PaintText::None, FONT_NONE, 0},
+    {PaintKind::Panel, at(476), at(96), at(1000), at(648), colour::PANEL_FILL, colour::PANEL_BORDER, PaintText::None, FONT_NONE, 0},
+    // 9, 10: section titles
+    {PaintKind::Text, at(36), at(104), at(336), at(134), colour::SECTION_TITLE, 0, PaintText::InputsTitle, FONT_HEADING, TEXT_ALIGN_LEFT},
+    {PaintKind::Text, at(492), at(104), at(792), at(134), colour::SECTION_TITLE, 0, PaintText::ResultsTitle, FONT_HEADING, TEXT_ALIGN_LEFT},
+    // 11, 12: separators under the titles
+    {PaintKind::Fill, at(36), at(133), at(444), at(134), colour::SEPARATOR, 0, PaintText::None, FONT_NONE, 0},
+    {PaintKind::Fill, at(492), at(133), at(984), at(134), colour::SEPARATOR, 0, PaintText::None, FONT_NONE, 0},
+    // 13: bottom bar
+    {PaintKind::Fill, at(0), at(660), fromFar(0), at(720), colour::BOTTOM_BAR, 0, PaintText::None, FONT_NONE, 0},
+    // 14: status text
+    {PaintKind::Text, at(740), at(704), at(1004), at(720), colour::QUIET_TEXT, 0, PaintText::Status, FONT_SMALL, TEXT_ALIGN_RIGHT},
+};
+static_assert(std::size(PAINT_STEPS) == PAINT_STEP_COUNT);
 
 struct Box {
     int left, top, right, bottom;

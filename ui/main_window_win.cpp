@@ -29,8 +29,12 @@ static_assert(STYLE_BS_OWNERDRAW == static_cast<uint32_t>(BS_OWNERDRAW));
 static_assert(EXSTYLE_CLIENTEDGE == static_cast<uint32_t>(WS_EX_CLIENTEDGE));
 static_assert(TEXT_ONE_LINE == static_cast<uint32_t>(DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS));
 static_assert(TEXT_ALIGN_CENTRE == static_cast<uint32_t>(DT_CENTER) && TEXT_ALIGN_RIGHT == static_cast<uint32_t>(DT_RIGHT));
-static_assert(static_cast<int>(SLOT_FONTS) + static_cast<int>(FONT_COUNT) == static_cast<int>(SLOT_WHITE_BRUSH));
-static_assert(SLOT_BUTTONS + BUTTON_COUNT == SLOT_FONTS);
+// The tables' slots are the state record's.
+static_assert(slot::INPUT_BOXES == SLOT_INPUT_BOXES && slot::RESULT_BOX == SLOT_RESULT_BOX);
+static_assert(slot::VERDICT_LABEL == SLOT_VERDICT_LABEL && slot::NOTE_LABEL == SLOT_NOTE_LABEL);
+static_assert(slot::BUTTONS == SLOT_BUTTONS && slot::FONTS == SLOT_FONTS);
+static_assert(slot::WHITE == SLOT_WHITE_BRUSH && slot::BACKGROUND == SLOT_BACKGROUND_BRUSH);
+static_assert(slot::COUNT == HANDLE_SLOT_COUNT);
 static_assert(MAX_SHOWN_INPUTS == MAX_INPUTS);
 
 const wchar_t* classNameOf(ControlClass controlClass) {
