@@ -45,6 +45,11 @@ fi
 wine_prepare
 # One wineserver for the whole run: without it every test exe restarts Wine.
 wineserver -p
+# Wine's background services (services.exe, winedevice.exe, ...) start with
+# the first Windows process and inherit its output handles: started from a
+# test, they would hold CTest's pipe open after the test ended. Start them
+# here, away from any test.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 echo "== Wine prefix $WINEPREFIX, persistent wineserver started"
 
 # One CTest run over the three builds, so there is one summary.
