@@ -7,6 +7,10 @@
 // in its place, and the reading goes on from a well-defined cursor position;
 // whether the whole evaluation failed is decided once, in evaluateFormula.
 //
+// Whitespace is skipped once, right after each token (and at the start), so
+// every level finds the cursor on the next significant character: the same
+// reading as skipping before each look, without repeating it at each level.
+//
 // Nesting (parentheses, call arguments, prefixes, '^' exponents and '?'
 // branches) is bounded by FORMULA_MAX_DEPTH, as Lua bounds its C stack with
 // enterlevel: a construct one level too deep sets the error flag and yields 0
@@ -18,7 +22,7 @@
 
 #include <cmath>
 #include <cstddef>
-#include <cstring>
+#include <cstdint>
 
 #include "engine/numtext.h"
 
@@ -35,6 +39,12 @@ bool isNameChar(char c) { return isNameStart(c) || isDigit(c); }
 
 void skipSpace(FormulaContext& ctx) {
     while (isSpace(*ctx.cursor)) ++ctx.cursor;
+}
+
+// Moves past a token of `length` characters and the whitespace after it.
+void advance(FormulaContext& ctx, int length) {
+    ctx.cursor += length;
+    skipSpace(ctx);
 }
 
 // Both characters must be adjacent; cursor[1] is only read when cursor[0]
@@ -56,6 +66,22 @@ bool enterLevel(FormulaContext& ctx) {
 void leaveLevel(FormulaContext& ctx) { --ctx.depth; }
 
 double truth(bool b) { return b ? 1.0 : 0.0; }
+
+// The levels below conditional are folded into it: a plain operand then
+// costs no call of its own instead of eight, which is most of the reading
+// time of a short formula. Recursion goes only through conditional and the
+// small out-of-line helpers for prefixes and exponents.
+#define LEVEL_INLINE [[gnu::always_inline]] inline
+
+// Exact comparison of two terminated names. Faster than strcmp for the few
+// characters of a formula name, which is what dominates a variable lookup.
+bool sameName(const char* a, const char* b) {
+    while (*a != '\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
 
 // ---- Function tables ------------------------------------------------------
 
@@ -101,21 +127,29 @@ static_assert(sizeof(BINARY_FUNCTIONS) / sizeof(BINARY_FUNCTIONS[0]) == 4, "four
 
 // ---- Variables ------------------------------------------------------------
 
+// Whether `candidate` is exactly the `length` characters of `name`.
+bool isName(const char* candidate, const char* name, int length) {
+    if (candidate == nullptr) return false;
+    for (int i = 0; i < length; ++i) {
+        if (candidate[i] != name[i]) return false;   // also stops at its end
+    }
+    return candidate[length] == '\0';
+}
+
 // Inputs first, then outputs; the first exact match wins.
-bool lookupVariable(const FormulaContext& ctx, const char* name, double* value) {
+bool lookupVariable(const FormulaContext& ctx, const char* name, int length, double* value) {
     const ToolDefinition& tool = *ctx.tool;
     const int inputCount = tool.inputs == nullptr ? 0 : tool.inputCount < MAX_INPUTS ? tool.inputCount : MAX_INPUTS;
     for (int i = 0; i < inputCount; ++i) {
-        const char* candidate = tool.inputs[i].name;
-        if (candidate != nullptr && std::strcmp(candidate, name) == 0) {
+        if (isName(tool.inputs[i].name, name, length)) {
             *value = ctx.inputValues[i];
             return true;
         }
     }
-    const int outputCount = tool.outputs == nullptr ? 0 : tool.outputCount < MAX_OUTPUTS ? tool.outputCount : MAX_OUTPUTS;
+    const int outputCount =
+        tool.outputs == nullptr ? 0 : tool.outputCount < MAX_OUTPUTS ? tool.outputCount : MAX_OUTPUTS;
     for (int i = 0; i < outputCount; ++i) {
-        const char* candidate = tool.outputs[i].name;
-        if (candidate != nullptr && std::strcmp(candidate, name) == 0) {
+        if (isName(tool.outputs[i].name, name, length)) {
             *value = ctx.outputValues[i];
             return true;
         }
@@ -127,8 +161,34 @@ bool lookupVariable(const FormulaContext& ctx, const char* name, double* value) 
 
 double conditional(FormulaContext& ctx);
 
+// Up to 15 decimal digits are exact in a double, so a plain integer of that
+// length needs no general reader; most numbers in formulas are like that.
+constexpr int EXACT_DIGITS = 15;
+
+double generalNumber(FormulaContext& ctx);
+
 // number := decimal | hexadecimal    (read as strtod reads an unsigned number)
-double number(FormulaContext& ctx) {
+LEVEL_INLINE double number(FormulaContext& ctx) {
+    const char* p = ctx.cursor;
+    uint64_t digits = 0;
+    int count = 0;
+    while (count <= EXACT_DIGITS && isDigit(*p)) {
+        digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+        ++p;
+        ++count;
+    }
+    const char next = *p;
+    if (count >= 1 && count <= EXACT_DIGITS && next != '.' && next != 'e' && next != 'E' && next != 'x' &&
+        next != 'X') {
+        advance(ctx, count);
+        return static_cast<double>(digits);
+    }
+
+    return generalNumber(ctx);
+}
+
+// Everything else: fractions, exponents, hexadecimal, long digit strings.
+[[gnu::noinline]] double generalNumber(FormulaContext& ctx) {
     double value = 0.0;
     const size_t used = readUnsignedNumber(ctx.cursor, nullptr, &value);
     if (used == 0) {
@@ -136,29 +196,32 @@ double number(FormulaContext& ctx) {
         ctx.errorFlag = 1;
         return 0.0;
     }
-    ctx.cursor += used;
+    advance(ctx, static_cast<int>(used));
     return value;
 }
 
 // call := name '(' conditional [ ',' conditional ] ')'
-double call(FormulaContext& ctx, const char* name) {
-    ++ctx.cursor;   // the '('
+// Out of line: its 64-byte name buffer stays out of the frames that recurse.
+[[gnu::noinline]] double call(FormulaContext& ctx, const char* nameStart, int nameLength) {
+    char name[NAME_CAPACITY];
+    for (int i = 0; i < nameLength; ++i) name[i] = nameStart[i];
+    name[nameLength] = '\0';
+
+    advance(ctx, 1);   // the '('
     if (!enterLevel(ctx)) return 0.0;
     const double a = conditional(ctx);
     double b = 0.0;
     int argumentCount = 1;
-    skipSpace(ctx);
     if (*ctx.cursor == ',') {
-        ++ctx.cursor;
+        advance(ctx, 1);
         b = conditional(ctx);
         argumentCount = 2;
-        skipSpace(ctx);
     }
     leaveLevel(ctx);
     // A missing ')' fails the formula; the call is still computed and the
     // cursor stays at the character found in its place.
     if (*ctx.cursor == ')') {
-        ++ctx.cursor;
+        advance(ctx, 1);
     } else {
         ctx.errorFlag = 1;
     }
@@ -166,7 +229,7 @@ double call(FormulaContext& ctx, const char* name) {
     bool domainError = false;
     if (argumentCount == 1) {
         for (const UnaryFunction& f : UNARY_FUNCTIONS) {
-            if (std::strcmp(f.name, name) == 0) {
+            if (sameName(f.name, name)) {
                 const double value = f.apply(a, &domainError);
                 if (domainError) break;
                 return value;
@@ -174,7 +237,7 @@ double call(FormulaContext& ctx, const char* name) {
         }
     } else {
         for (const BinaryFunction& f : BINARY_FUNCTIONS) {
-            if (std::strcmp(f.name, name) == 0) {
+            if (sameName(f.name, name)) {
                 const double value = f.apply(a, b, &domainError);
                 if (domainError) break;
                 return value;
@@ -188,20 +251,17 @@ double call(FormulaContext& ctx, const char* name) {
 
 // nameOrCall := name [ call ]
 // name := ( letter | '_' ) { letter | digit | '_' }    (at most 63 read)
-double nameOrCall(FormulaContext& ctx) {
-    char name[NAME_CAPACITY];
+LEVEL_INLINE double nameOrCall(FormulaContext& ctx) {
+    const char* name = ctx.cursor;
     int length = 0;
-    while (length < NAME_CAPACITY - 1 && isNameChar(*ctx.cursor)) {
-        name[length++] = *ctx.cursor++;
-    }
-    name[length] = '\0';
+    while (length < NAME_CAPACITY - 1 && isNameChar(name[length])) ++length;
     // Characters past the 63rd stay in the text, where no level reads them.
-    skipSpace(ctx);
-    if (*ctx.cursor == '(') return call(ctx, name);
+    advance(ctx, length);
+    if (*ctx.cursor == '(') return call(ctx, name, length);
 
     double value = 0.0;
-    if (!lookupVariable(ctx, name, &value)) {
-        ctx.errorFlag = 1;
+    if (!lookupVariable(ctx, name, length, &value)) {
+        ctx.errorFlag = 1;   // 0, cursor after the name and its whitespace
         return 0.0;
     }
     return value;
@@ -209,17 +269,15 @@ double nameOrCall(FormulaContext& ctx) {
 
 // primary := '(' conditional ')' | number | nameOrCall
 // (the prefixes '-', '+', '!' are taken by unary before primary is reached)
-double primary(FormulaContext& ctx) {
-    skipSpace(ctx);
+LEVEL_INLINE double primary(FormulaContext& ctx) {
     const char c = *ctx.cursor;
     if (c == '(') {
-        ++ctx.cursor;
+        advance(ctx, 1);
         if (!enterLevel(ctx)) return 0.0;
         const double value = conditional(ctx);
         leaveLevel(ctx);
-        skipSpace(ctx);
         if (*ctx.cursor == ')') {
-            ++ctx.cursor;
+            advance(ctx, 1);
         } else {
             ctx.errorFlag = 1;   // value kept, cursor left at what stands there
         }
@@ -233,85 +291,93 @@ double primary(FormulaContext& ctx) {
 }
 
 // unary := '-' unary | '+' unary | '!' unary | primary
-double unary(FormulaContext& ctx) {
-    skipSpace(ctx);
+// The prefixed operand is read out of line (prefixOperand), so that unary
+// itself can be folded into power.
+double prefixOperand(FormulaContext& ctx);
+
+LEVEL_INLINE double unary(FormulaContext& ctx) {
     const char c = *ctx.cursor;
     if (c != '-' && c != '+' && c != '!') return primary(ctx);
-    ++ctx.cursor;
-    if (!enterLevel(ctx)) return 0.0;
-    const double operand = unary(ctx);
-    leaveLevel(ctx);
+    advance(ctx, 1);
+    const double operand = prefixOperand(ctx);
     if (c == '-') return -operand;
     if (c == '!') return truth(operand == 0.0);
     return operand;
 }
 
-// power := unary [ '^' power ]
-double power(FormulaContext& ctx) {
-    const double base = unary(ctx);
-    skipSpace(ctx);
-    if (*ctx.cursor != '^') return base;
-    ++ctx.cursor;
+[[gnu::noinline]] double prefixOperand(FormulaContext& ctx) {
     if (!enterLevel(ctx)) return 0.0;
-    const double exponent = power(ctx);
+    const double operand = unary(ctx);
     leaveLevel(ctx);
-    return std::pow(base, exponent);
+    return operand;
+}
+
+// power := unary [ '^' power ]
+// The exponent, again, is read out of line (exponent).
+double exponent(FormulaContext& ctx);
+
+LEVEL_INLINE double power(FormulaContext& ctx) {
+    const double base = unary(ctx);
+    if (*ctx.cursor != '^') return base;
+    advance(ctx, 1);
+    return std::pow(base, exponent(ctx));
+}
+
+[[gnu::noinline]] double exponent(FormulaContext& ctx) {
+    if (!enterLevel(ctx)) return 0.0;
+    const double value = power(ctx);
+    leaveLevel(ctx);
+    return value;
 }
 
 // multiplicative := power { ( '*' | '/' | '%' ) power }
 // A zero divisor replaces the whole product with 0 and ends it at once.
-double multiplicative(FormulaContext& ctx) {
+LEVEL_INLINE double multiplicative(FormulaContext& ctx) {
     double value = power(ctx);
     for (;;) {
-        skipSpace(ctx);
         const char op = *ctx.cursor;
+        if (op != '*' && op != '/' && op != '%') return value;
+        if (op == '*' && ctx.cursor[1] == '*') return value;   // "**" is no operator
+        advance(ctx, 1);
+        const double right = power(ctx);
         if (op == '*') {
-            if (ctx.cursor[1] == '*') return value;   // "**" is no operator
-            ++ctx.cursor;
-            value *= power(ctx);
-        } else if (op == '/' || op == '%') {
-            ++ctx.cursor;
-            const double divisor = power(ctx);
-            if (divisor == 0.0) {
-                ctx.errorFlag = 1;
-                return 0.0;
-            }
-            value = op == '/' ? value / divisor : std::fmod(value, divisor);
+            value *= right;
+        } else if (right == 0.0) {
+            ctx.errorFlag = 1;   // the cursor stays after the divisor
+            return 0.0;
         } else {
-            return value;
+            value = op == '/' ? value / right : std::fmod(value, right);
         }
     }
 }
 
 // additive := multiplicative { ( '+' | '-' ) multiplicative }
-double additive(FormulaContext& ctx) {
-    double value = multiplicative(ctx);
+LEVEL_INLINE double additive(FormulaContext& ctx) {
+    double value = 0.0;
+    char op = '\0';   // none yet: the first operand is taken as it is (-0 stays -0)
     for (;;) {
-        skipSpace(ctx);
-        const char op = *ctx.cursor;
-        if (op != '+' && op != '-') return value;
-        ++ctx.cursor;
         const double right = multiplicative(ctx);
-        value = op == '+' ? value + right : value - right;
+        value = op == '+' ? value + right : op == '-' ? value - right : right;
+        op = *ctx.cursor;
+        if (op != '+' && op != '-') return value;
+        advance(ctx, 1);
     }
 }
 
 // comparison := additive [ ( '<=' | '>=' | '==' | '!=' | '<' | '>' ) additive ]
 // Comparisons do not chain: a second operator is left for the caller, which
 // cannot read it, so the formula fails.
-double comparison(FormulaContext& ctx) {
+LEVEL_INLINE double comparison(FormulaContext& ctx) {
     const double left = additive(ctx);
-    skipSpace(ctx);
     enum class Op { None, Le, Ge, Eq, Ne, Lt, Gt };
     Op op = Op::None;
-    if (atPair(ctx, '<', '=')) op = Op::Le;
-    else if (atPair(ctx, '>', '=')) op = Op::Ge;
+    const char c = *ctx.cursor;
+    if (c == '<') op = ctx.cursor[1] == '=' ? Op::Le : Op::Lt;
+    else if (c == '>') op = ctx.cursor[1] == '=' ? Op::Ge : Op::Gt;
     else if (atPair(ctx, '=', '=')) op = Op::Eq;
     else if (atPair(ctx, '!', '=')) op = Op::Ne;
-    else if (*ctx.cursor == '<') op = Op::Lt;
-    else if (*ctx.cursor == '>') op = Op::Gt;
     if (op == Op::None) return left;
-    ctx.cursor += (op == Op::Lt || op == Op::Gt) ? 1 : 2;
+    advance(ctx, (op == Op::Lt || op == Op::Gt) ? 1 : 2);
     const double right = additive(ctx);
     // With a NaN operand every relation but != is false, as IEEE 754 has it.
     switch (op) {
@@ -327,47 +393,59 @@ double comparison(FormulaContext& ctx) {
 }
 
 // andExpr := comparison { '&&' comparison }    (both sides always read)
-double andExpr(FormulaContext& ctx) {
+LEVEL_INLINE double andExpr(FormulaContext& ctx) {
     double value = comparison(ctx);
-    for (;;) {
-        skipSpace(ctx);
-        if (!atPair(ctx, '&', '&')) return value;
-        ctx.cursor += 2;
+    while (atPair(ctx, '&', '&')) {
+        advance(ctx, 2);
         const double right = comparison(ctx);
         value = truth(value != 0.0 && right != 0.0);
     }
+    return value;
 }
 
 // orExpr := andExpr { '||' andExpr }    (both sides always read)
-double orExpr(FormulaContext& ctx) {
+LEVEL_INLINE double orExpr(FormulaContext& ctx) {
     double value = andExpr(ctx);
-    for (;;) {
-        skipSpace(ctx);
-        if (!atPair(ctx, '|', '|')) return value;
-        ctx.cursor += 2;
+    while (atPair(ctx, '|', '|')) {
+        advance(ctx, 2);
         const double right = andExpr(ctx);
         value = truth(value != 0.0 || right != 0.0);
     }
+    return value;
 }
 
 // conditional := orExpr [ '?' conditional ':' conditional ]
 // Both branches are always read; a NaN condition chooses the first.
+// The false branch of a link is itself a conditional, so a chain
+// a ? b : c ? d : e is read link by link in a loop rather than by recursion;
+// every link still counts one level of nesting, as the recursion would.
 double conditional(FormulaContext& ctx) {
-    const double condition = orExpr(ctx);
-    skipSpace(ctx);
-    if (*ctx.cursor != '?') return condition;
-    ++ctx.cursor;
-    if (!enterLevel(ctx)) return 0.0;
-    const double whenTrue = conditional(ctx);
-    skipSpace(ctx);
-    if (*ctx.cursor == ':') {
-        ++ctx.cursor;
-    } else {
-        ctx.errorFlag = 1;   // the false branch is read from here
+    double chosenValue = 0.0;
+    bool chosen = false;     // an earlier link's condition was true
+    int links = 0;
+    double last = 0.0;       // the value of the final false branch
+    for (;;) {
+        const double condition = orExpr(ctx);
+        if (*ctx.cursor != '?') {
+            last = condition;
+            break;
+        }
+        advance(ctx, 1);
+        if (!enterLevel(ctx)) break;   // the rest of the chain reads 0
+        ++links;
+        const double whenTrue = conditional(ctx);
+        if (*ctx.cursor == ':') {
+            advance(ctx, 1);
+        } else {
+            ctx.errorFlag = 1;   // the false branch is read from here
+        }
+        if (!chosen && condition != 0.0) {
+            chosen = true;
+            chosenValue = whenTrue;
+        }
     }
-    const double whenFalse = conditional(ctx);
-    leaveLevel(ctx);
-    return condition == 0.0 ? whenFalse : whenTrue;
+    ctx.depth -= links;
+    return chosen ? chosenValue : last;
 }
 
 }  // namespace
@@ -380,8 +458,8 @@ double evaluateFormula(const ToolDefinition& tool, const char* text,
         return 0.0;
     }
     FormulaContext ctx{&tool, inputValues, outputValues, text, 0, 0};
-    const double value = conditional(ctx);
     skipSpace(ctx);
+    const double value = conditional(ctx);
     const bool leftOver = *ctx.cursor != '\0';
     *failed = (leftOver || ctx.errorFlag != 0 || !std::isfinite(value)) ? 1 : 0;
     return value;
