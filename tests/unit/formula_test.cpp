@@ -3,6 +3,9 @@
 
 #include <cmath>
 #include <limits>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/formula.h"
@@ -157,6 +160,11 @@ TEST(Formula, Numbers) {
         {"inf", 0, 0, 1},   // names, not numbers
         {"nan", 0, 0, 1},
         {"9007199254740993", 0, 9007199254740992.0, 0},   // rounded like strtod
+        {"123456789012345", 0, 123456789012345.0, 0},     // the longest plain integer read directly
+        {"000000000000000000001", 0, 1, 0},
+        {"12e1", 0, 120, 0},
+        {"12.5", 0, 12.5, 0},
+        {"12x", 0, 12, 1},
         {"0.1 + 0.2", 0, 0.1 + 0.2, 0},
     };
     runCases(cases, std::size(cases));
@@ -340,6 +348,32 @@ TEST(Formula, LongFlatFormulaHasNoBound) {
     const Result r = evaluate(sum.c_str());
     EXPECT_EQ(r.failed, 0);
     EXPECT_EQ(r.value, 100001);
+}
+
+// Malformed text of every shape: always a value and a flag, never a read
+// past the terminator (the sanitizer build checks that), and a success is
+// always finite. Deterministic, so a failure reproduces.
+TEST(Formula, RandomTextNeverMisbehaves) {
+    const char alphabet[] = "0123456789.eExXpP+-*/%^()<>=!&|?:, \t\nabcrpqsit_(((";
+    uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    std::string text;
+    for (int round = 0; round < 20000; ++round) {
+        text.clear();
+        const uint32_t length = next() % 40;
+        for (uint32_t i = 0; i < length; ++i) text += alphabet[next() % (sizeof(alphabet) - 1)];
+        // An exact-size heap copy, so that any read past the end is caught.
+        std::unique_ptr<char[]> exact(new char[text.size() + 1]);
+        std::memcpy(exact.get(), text.c_str(), text.size() + 1);
+        const Result r = evaluate(exact.get(), 50.0, 2.0);
+        ASSERT_TRUE(r.failed == 0 || r.failed == 1) << text;
+        if (r.failed == 0) {
+            ASSERT_TRUE(std::isfinite(r.value)) << text;
+        }
+    }
 }
 
 }  // namespace
