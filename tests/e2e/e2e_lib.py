@@ -135,6 +135,25 @@ def xdotool(*args):
     subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30)
 
 
+def mouse_location():
+    done = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, timeout=30)
+    values = dict(line.split("=", 1) for line in done.stdout.decode().split() if "=" in line)
+    return int(values.get("X", -1)), int(values.get("Y", -1))
+
+
+def move_mouse(x, y):
+    """Moves the pointer and waits until it is there. (`mousemove --sync` to
+    the point where the pointer already is waits for a motion that never
+    comes.)"""
+    if mouse_location() == (x, y):
+        return
+    xdotool("mousemove", x, y)
+    for _ in range(100):
+        if mouse_location() == (x, y):
+            return
+        time.sleep(0.02)
+
+
 def clipboard_text():
     """The CLIPBOARD selection as text; Wine hands over its whole block, so
     the text ends at the first NUL."""
@@ -253,7 +272,7 @@ class Program:
         """A left click at client coordinates."""
         self.focus_x()
         sx, sy = self.screen_point(x, y)
-        xdotool("mousemove", "--sync", sx, sy)
+        move_mouse(sx, sy)
         xdotool("click", "1")
 
     def click_control(self, control_id):
