@@ -128,7 +128,7 @@ static_assert(sizeof(BINARY_FUNCTIONS) / sizeof(BINARY_FUNCTIONS[0]) == 4, "four
 // ---- Variables ------------------------------------------------------------
 
 // Whether `candidate` is exactly the `length` characters of `name`.
-bool isName(const char* candidate, const char* name, int length) {
+LEVEL_INLINE bool isName(const char* candidate, const char* name, int length) {
     if (candidate == nullptr) return false;
     for (int i = 0; i < length; ++i) {
         if (candidate[i] != name[i]) return false;   // also stops at its end
@@ -137,7 +137,7 @@ bool isName(const char* candidate, const char* name, int length) {
 }
 
 // Inputs first, then outputs; the first exact match wins.
-bool lookupVariable(const FormulaContext& ctx, const char* name, int length, double* value) {
+LEVEL_INLINE bool lookupVariable(const FormulaContext& ctx, const char* name, int length, double* value) {
     const ToolDefinition& tool = *ctx.tool;
     const int inputCount = tool.inputs == nullptr ? 0 : tool.inputCount < MAX_INPUTS ? tool.inputCount : MAX_INPUTS;
     for (int i = 0; i < inputCount; ++i) {
@@ -414,6 +414,27 @@ LEVEL_INLINE double orExpr(FormulaContext& ctx) {
     return value;
 }
 
+// The true branch of a link. Graded tables put a plain integer there
+// ("crp<10 ? 0 : ..."), which is read here at once; anything else is read as
+// the full conditional it is. Both give the same value and cursor.
+LEVEL_INLINE double branch(FormulaContext& ctx) {
+    const char* p = ctx.cursor;
+    uint64_t digits = 0;
+    int count = 0;
+    while (count <= EXACT_DIGITS && isDigit(*p)) {
+        digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+        ++p;
+        ++count;
+    }
+    const char* q = p;
+    while (isSpace(*q)) ++q;
+    if (count >= 1 && count <= EXACT_DIGITS && *q == ':') {
+        ctx.cursor = q;
+        return static_cast<double>(digits);
+    }
+    return conditional(ctx);
+}
+
 // conditional := orExpr [ '?' conditional ':' conditional ]
 // Both branches are always read; a NaN condition chooses the first.
 // The false branch of a link is itself a conditional, so a chain
@@ -433,7 +454,7 @@ double conditional(FormulaContext& ctx) {
         advance(ctx, 1);
         if (!enterLevel(ctx)) break;   // the rest of the chain reads 0
         ++links;
-        const double whenTrue = conditional(ctx);
+        const double whenTrue = branch(ctx);
         if (*ctx.cursor == ':') {
             advance(ctx, 1);
         } else {
