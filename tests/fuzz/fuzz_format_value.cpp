@@ -31,17 +31,18 @@ constexpr size_t CODE_COUNT = sizeof CODES / sizeof CODES[0];
 // The date of a day number by std::chrono, moved into its range by whole
 // 400-year eras (146097 days each), which shift only the year.
 std::string civilText(int64_t day) {
-    constexpr __int128 ERA = 146097;
-    constexpr __int128 LIMIT = 4 * 146097;   // well inside chrono's +-32767 years
-    __int128 d = day;
-    __int128 eras = 0;
+    // |eras| < 2^63 / 146097: neither product below overflows.
+    constexpr int64_t ERA = 146097;
+    constexpr int64_t LIMIT = 4 * ERA;   // well inside chrono's +-32767 years
+    int64_t d = day;
+    int64_t eras = 0;
     if (d > LIMIT || d < -LIMIT) {
         eras = d / ERA;
         d -= eras * ERA;
     }
     using namespace std::chrono;
-    const year_month_day date{sys_days{days{static_cast<int64_t>(d)}}};
-    const __int128 year = static_cast<__int128>(static_cast<int>(date.year())) + eras * 400;
+    const year_month_day date{sys_days{days{d}}};
+    const int64_t year = static_cast<int64_t>(static_cast<int>(date.year())) + eras * 400;
     char text[64];
     std::snprintf(text, sizeof text, "%04lld-%02u-%02u", static_cast<long long>(year),
                   static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
