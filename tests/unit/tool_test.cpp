@@ -238,6 +238,19 @@ TEST(EvaluateTool, CutTextsAtEveryCapacity) {
     EXPECT_EQ(defaultCut.verdict, u"请核对输");
 }
 
+// A definition that claims more outputs than the 16 values kept: the extra
+// ones are never evaluated nor shown, and nothing is written out of bounds.
+TEST(EvaluateTool, OutputsBeyondSixteenAreIgnored) {
+    OutputField outputs[MAX_OUTPUTS + 1];
+    for (int i = 0; i <= MAX_OUTPUTS; ++i) outputs[i] = {"v", u"V", nullptr, "1", "f0"};
+    outputs[MAX_OUTPUTS].label = u"多余";
+    double inputs[MAX_INPUTS] = {};
+    const Outcome r = run(formulaTool(outputs, MAX_OUTPUTS + 1, nullptr, 0), inputs);
+    std::u16string expected;
+    for (int i = 0; i < MAX_OUTPUTS; ++i) expected += u"V：1\r\n";
+    EXPECT_EQ(r.result, expected);
+}
+
 TEST(EvaluateTool, NoBuffersAtAll) {
     double inputs[MAX_INPUTS] = {50};
     Level level = -1;
