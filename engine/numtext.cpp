@@ -178,6 +178,99 @@ Scan scanNumber(const Source<char>& s) {
     return scan;
 }
 
+// ---- Wide numbers of any length --------------------------------------------
+
+// Significant digits kept by shortenNumber. A double's decision points (the
+// doubles and the midpoints between them) have at most 768 significant
+// decimal digits, so 800 digits and one sticky digit for whatever nonzero
+// follows round as the whole text does; 40 hex digits are 160 bits.
+constexpr int KEPT_DECIMAL_DIGITS = 800;
+constexpr int KEPT_HEX_DIGITS = 40;
+// Digits, the sticky digit, "0x", the exponent letter, its sign and digits.
+constexpr size_t SHORT_NUMBER_CAPACITY = KEPT_DECIMAL_DIGITS + 32;
+// An exponent this large already decides between 0 and infinity, and no
+// text is long enough for its digit count to come near it.
+constexpr long long EXPONENT_LIMIT = 1000000000000000LL;
+
+long long clampExponent(long long e) {
+    return e > EXPONENT_LIMIT ? EXPONENT_LIMIT : (e < -EXPONENT_LIMIT ? -EXPONENT_LIMIT : e);
+}
+
+// Reads the unsigned number at `text` (strtod's grammar, as scanNumber) and
+// writes the same value as "<digits>e<exponent>" or "0x<digits>p<exponent>"
+// into `out` (SHORT_NUMBER_CAPACITY bytes): leading zeros dropped, at most
+// the kept digits and a sticky 1 when a nonzero digit was dropped. Returns
+// the characters of `text` the number covers, 0 when none starts there.
+size_t shortenNumber(const char16_t* text, char* out) {
+    auto digitValue = [](char16_t c, bool hex) -> int {
+        if (c >= u'0' && c <= u'9') return c - u'0';
+        if (hex && c >= u'a' && c <= u'f') return c - u'a' + 10;
+        if (hex && c >= u'A' && c <= u'F') return c - u'A' + 10;
+        return -1;
+    };
+    const bool hex = text[0] == u'0' && (text[1] == u'x' || text[1] == u'X') &&
+                     (digitValue(text[2], true) >= 0 || (text[2] == u'.' && digitValue(text[3], true) >= 0));
+    const int kept = hex ? KEPT_HEX_DIGITS : KEPT_DECIMAL_DIGITS;
+    const long long step = hex ? 4 : 1;   // exponent units per digit position
+    size_t n = 0;
+    if (hex) {
+        out[n++] = '0';
+        out[n++] = 'x';
+    }
+    int keptCount = 0;
+    bool sticky = false;
+    bool anyDigit = false;
+    long long adjust = 0;   // value = digits * base^adjust
+    size_t i = hex ? 2 : 0;
+    auto take = [&](int d, bool fraction) {
+        anyDigit = true;
+        if (keptCount == 0 && d == 0) {
+            if (fraction) adjust -= step;   // a leading zero of the fraction
+            return;
+        }
+        if (keptCount < kept) {
+            out[n++] = "0123456789abcdef"[d];
+            ++keptCount;
+            if (fraction) adjust -= step;
+        } else {
+            if (d != 0) sticky = true;
+            if (!fraction) adjust += step;   // a dropped integer digit
+        }
+        adjust = clampExponent(adjust);
+    };
+    while (digitValue(text[i], hex) >= 0) take(digitValue(text[i++], hex), false);
+    if (text[i] == u'.' && (anyDigit || digitValue(text[i + 1], hex) >= 0)) {
+        ++i;
+        while (digitValue(text[i], hex) >= 0) take(digitValue(text[i++], hex), true);
+    }
+    if (!anyDigit) return 0;   // a lone '.' or no digit at all
+
+    if (sticky) {
+        out[n++] = '1';
+        adjust = clampExponent(adjust - step);
+    }
+    if (keptCount == 0 && !sticky) out[n++] = '0';
+    const char16_t mark = hex ? u'p' : u'e';
+    if (text[i] == mark || text[i] == mark - 32) {
+        size_t k = i + 1;
+        bool negative = false;
+        if (text[k] == u'+' || text[k] == u'-') negative = text[k++] == u'-';
+        if (text[k] >= u'0' && text[k] <= u'9') {
+            long long e = 0;
+            while (text[k] >= u'0' && text[k] <= u'9') {
+                if (e < EXPONENT_LIMIT) e = e * 10 + (text[k] - u'0');
+                ++k;
+            }
+            adjust = clampExponent(adjust + (negative ? -e : e));
+            i = k;
+        }
+    }
+    out[n++] = hex ? 'p' : 'e';
+    std::to_chars_result r = std::to_chars(out + n, out + SHORT_NUMBER_CAPACITY - 1, adjust);
+    *r.ptr = 0;
+    return i;
+}
+
 }  // namespace
 
 int formatFixed(char* buffer, int size, double value, int precision) {
@@ -266,20 +359,13 @@ double readWideNumber(const char16_t* text, size_t* consumed) {
         }
         value = std::nan("");
     } else {
-        // The number's characters are ASCII: copy the candidate span narrow
-        // and read it there.
-        char narrow[4096];
-        size_t n = 0;
-        while (n + 1 < sizeof narrow) {
-            char16_t c = text[i + n];
-            bool numberChar = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F') ||
-                              c == u'x' || c == u'X' || c == u'p' || c == u'P' || c == u'.' || c == u'+' || c == u'-';
-            if (!numberChar) break;
-            narrow[n++] = static_cast<char>(c);
-        }
-        narrow[n] = 0;
-        length = readUnsignedNumber(narrow, narrow + n, &value);
+        // The number's characters are ASCII: rewrite it narrow in a bounded
+        // form (see shortenNumber), so a text of any length reads as wcstod
+        // reads it, and read that.
+        char narrow[SHORT_NUMBER_CAPACITY];
+        length = shortenNumber(text + i, narrow);
         if (length == 0) return 0.0;   // no number at all: 0, nothing consumed
+        readUnsignedNumber(narrow, nullptr, &value);
     }
     if (consumed != nullptr) *consumed = i + length;
     return negative ? -value : value;
