@@ -280,6 +280,18 @@ class Program:
         left, top, right, bottom = child["rect"]
         self.click((left + right) // 2, (top + bottom) // 2)
 
+    def click_into(self, control_id, timeout=10):
+        """Clicks into a control and waits until it has the keyboard focus."""
+        end = time.time() + timeout
+        while True:
+            self.click_control(control_id)
+            for _ in range(20):
+                if self.focus()["id"] == control_id:
+                    return True
+                time.sleep(0.05)
+            if time.time() > end:
+                return False
+
     def key(self, *keys):
         self.focus_x()
         xdotool("key", "--delay", "30", *keys)
@@ -292,14 +304,21 @@ class Program:
         """Clicks into an input box, clears it from the end and types a text
         (Ctrl+A does nothing in Wine's edit control)."""
         box_id = ID_FIRST_INPUT + input_index
-        self.click_control(box_id)
+        if not self.click_into(box_id):
+            return False
         self.key("End", *["BackSpace"] * backspaces)
         if text:
             self.type(text)
         return self.wait_text(box_id, text)
 
-    def set_text(self, control_id, text):
-        probe("settext", control_id, hexarg(text))
+    def set_text(self, control_id, text, repeat=1):
+        """Sets a control's text (WM_SETTEXT), or `repeat` copies of it: a
+        command line holds at most 32767 characters, so long texts are sent
+        as a unit and a count."""
+        if repeat == 1:
+            probe("settext", control_id, hexarg(text))
+        else:
+            probe("settext-repeat", control_id, hexarg(text), repeat)
 
     def screenshot(self, name):
         return screenshot(name)

@@ -85,7 +85,7 @@ class Calculate(lib.ProgramTest):
         self.assertEqual(self.program.verdict_label()["text"], "轻度升高，结合症状复查")
         self.assertEqual(self.program.text(lib.ID_RESULT), "分级：2 级\r\n")
         # A click into the box makes F5 work again.
-        self.program.click_control(lib.ID_FIRST_INPUT)
+        self.assertTrue(self.program.click_into(lib.ID_FIRST_INPUT))
         self.program.key("F5")
         self.assertTrue(self.program.wait_text(label, "明显升高，警惕细菌感染与组织损伤"))
         self.assertEqual(self.program.text(lib.ID_FIRST_INPUT), "150")
@@ -98,7 +98,7 @@ class Calculate(lib.ProgramTest):
         self.program.key("Left")
         label = self.program.verdict_label()
         for key, verdict in (("F5", "轻度升高，结合症状复查"), ("Return", "轻度升高，结合症状复查")):
-            self.program.click_control(lib.ID_FIRST_INPUT)
+            self.assertTrue(self.program.click_into(lib.ID_FIRST_INPUT))
             self.program.set_text(lib.ID_RESULT, "")
             self.program.key(key)
             self.assertTrue(self.program.wait_text(lib.ID_RESULT, "分级：1 级\r\n"), key)
