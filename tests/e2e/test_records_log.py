@@ -91,6 +91,8 @@ class RecordLog(e2e_lib.ProgramTest):
     def setUp(self):
         e2e_lib.require_environment(self)
         # Every test starts without a log (and without its folders).
+        if os.path.isfile(suite_dir()):
+            os.remove(suite_dir())
         shutil.rmtree(suite_dir(), ignore_errors=True)
         super().setUp()
 
@@ -184,6 +186,33 @@ class RecordLog(e2e_lib.ProgramTest):
         after = records(read_log())
         self.assertEqual(len(after), 2)
         self.assertTrue(read_log().startswith(before))
+
+    def test_folder_that_cannot_be_had_fails_with_the_file_named(self):
+        # A file where the folder KelvoMedSuite should be: no folder, no log.
+        with open(suite_dir(), "wb") as f:
+            f.write(b"x")
+        self.calculate("8", "分级：0 级\r\n")
+        caption, text = self.save()
+        self.assertEqual(caption, FAILED_CAPTION)
+        self.assertIn(log_windows_path(), text)
+        with open(suite_dir(), "rb") as f:
+            self.assertEqual(f.read(), b"x")
+
+    def test_existing_file_gets_records_only(self):
+        # Whatever the file holds already stays, and no mark or header is
+        # added after it.
+        os.makedirs(os.path.dirname(log_path()))
+        earlier = BOM + HEADER + "2020-01-02 03:04:05,Ostrivel,CRP=1,分级：0 级\r\n\r\n".encode("utf-8")
+        for existing in (earlier, b"not ours\r\n"):
+            with self.subTest(existing=existing[:12]):
+                with open(log_path(), "wb") as f:
+                    f.write(existing)
+                self.calculate("150", "分级：3 级\r\n")
+                self.assert_saved()
+                data = read_log()
+                self.assertTrue(data.startswith(existing))
+                self.assertRegex(data[len(existing):], b"^" + RECORD.pattern + b"$")
+                self.assertIn(b"CRP=150,", data[len(existing):])
 
     def test_save_after_reset_refuses_again(self):
         self.calculate("8", "分级：0 级\r\n")
