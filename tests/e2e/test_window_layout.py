@@ -110,6 +110,14 @@ class IdleWindow(lib.ProgramTest):
         self.assertGreaterEqual(client[3], 720)
         self.assertTrue(info["enabled"])
         self.assertEqual(info["dialogs"], [])
+        # Icon resource 1 of the exe: seven 32-bit images, which the system loads.
+        # (Wine does not hand another process a class's icon, so the exe is asked.)
+        exe = lib.EXE
+        windows_path = "Z:" + exe.replace("/", "\\") if exe.startswith("/") else exe
+        code, icon = lib.probe("exe-icon", windows_path)
+        self.assertEqual(code, 0)
+        self.assertEqual(icon["images"], [[s, 32] for s in (16, 24, 32, 48, 64, 128, 256)])
+        self.assertTrue(icon["loads"])
 
     def test_controls_and_first_focus(self):
         info = self.program.info

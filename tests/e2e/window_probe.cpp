@@ -13,6 +13,7 @@
 //   window_probe settext CTL HEX          sets a control's text (WM_SETTEXT)
 //   window_probe settext-repeat CTL HEX N  sets a control's text to N copies of a text
 //   window_probe glyphs FACE HEIGHT WEIGHT HEX   missing glyphs of a text in a font
+//   window_probe exe-icon PATH            the sizes and depths of an exe's icon group 1
 //
 // HEX is UTF-16LE as hexadecimal digits, so any text survives the command line.
 // Exit code 0, or 1 when the window (or what was waited for) was not found.
@@ -228,6 +229,35 @@ int waitFor(DWORD timeoutMs, Ready ready) {
     }
 }
 
+// The icon group 1 of an exe: its images' sizes and bit depths, and whether
+// the system can make an icon of it at 32 pixels.
+int exeIcon(const wchar_t* path) {
+    HMODULE module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module == nullptr) {
+        print("{\"loaded\":false}");
+        return 1;
+    }
+    std::string out = "{\"loaded\":true,\"images\":[";
+    HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
+    if (group != nullptr) {
+        const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
+        const int count = dir[4] | (dir[5] << 8);
+        for (int i = 0; i < count; ++i) {
+            const BYTE* entry = dir + 6 + 14 * i;   // GRPICONDIRENTRY
+            const int size = entry[0] == 0 ? 256 : entry[0];
+            const int bits = entry[6] | (entry[7] << 8);
+            out += std::string(i ? "," : "") + "[" + num(size) + "," + num(bits) + "]";
+        }
+    }
+    HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
+    out += "],\"group\":" + std::string(group != nullptr ? "true" : "false");
+    out += ",\"loads\":" + std::string(icon != nullptr ? "true" : "false") + "}";
+    if (icon != nullptr) DestroyIcon(icon);
+    FreeLibrary(module);
+    print(out);
+    return 0;
+}
+
 int missingGlyphs(const wchar_t* face, int height, int weight, const std::wstring& text) {
     HDC dc = CreateCompatibleDC(nullptr);
     HFONT font = CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -309,6 +339,9 @@ int wmain(int argc, wchar_t** argv) {
         SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
                             &result);
         return 0;
+    }
+    if (command == L"exe-icon") {
+        return exeIcon(arg(2));
     }
     if (command == L"glyphs") {
         return missingGlyphs(arg(2), std::wcstol(arg(3), nullptr, 10), std::wcstol(arg(4), nullptr, 10),
