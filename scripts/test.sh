@@ -50,6 +50,10 @@ wineserver -p
 # test, they would hold CTest's pipe open after the test ended. Start them
 # here, away from any test.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# The same for the desktop process behind the first window: the probe's
+# window lookup brings it up, so the first window test does not wait for it.
+probe=build/windows/tests/e2e/window_probe.exe
+if [[ -f $probe ]]; then timeout 180 wine "$probe" info </dev/null >/dev/null 2>&1 || true; fi
 echo "== Wine prefix $WINEPREFIX, persistent wineserver started"
 
 # One CTest run over the three builds, so there is one summary.

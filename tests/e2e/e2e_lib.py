@@ -176,7 +176,7 @@ def set_clipboard(text):
 class Program:
     """One run of Ostrivel.exe with its main window."""
 
-    def __init__(self, *args, start_timeout=60):
+    def __init__(self, *args, start_timeout=150):
         ensure_wineserver()
         # The program and the probe must not find a window left over by a
         # test that failed before it could close its own.
@@ -186,7 +186,9 @@ class Program:
             time.sleep(1)
         self.process = subprocess.Popen([WINE_RUN, EXE, *args], stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
-        code, self.info = probe("wait-window", start_timeout * 1000)
+        # A cold Wine can take more than a minute for its first window; the
+        # probe gets a margin beyond its own wait.
+        code, self.info = probe("wait-window", start_timeout * 1000, timeout=start_timeout + 30)
         if code != 0 or not self.info or not self.info.get("found"):
             self.kill()
             raise RuntimeError("the main window did not appear")
