@@ -91,7 +91,7 @@ enum class ControlText : int {
     Empty,
     Note,            // the tool's note, or empty
     Reference,       // "参考依据：%ls"
-    Caption,         // the spec's own caption (buttons)
+    Caption,         // the button's own caption
 };
 
 // Control ids.
