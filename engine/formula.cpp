@@ -32,27 +32,87 @@ namespace {
 constexpr int NAME_CAPACITY = 64;   // 63 characters and the terminator
 
 // Characters: ASCII only, never the C library's locale-dependent classes.
+// Whitespace is tested directly (the test is a compare and a bit test);
+// every other question a level asks of a character is one lookup in a
+// table of classes and one bit test, which is what the checks made after
+// every operand, on its way up through the levels, mostly are.
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isNameStart(char c) { return isLetter(c) || c == '_'; }
-bool isNameChar(char c) { return isNameStart(c) || isDigit(c); }
 
-void skipSpace(FormulaContext& ctx) {
-    while (isSpace(*ctx.cursor)) ++ctx.cursor;
+enum CharacterClass : uint16_t {
+    NAME_START = 1 << 0,         // A-Z a-z _
+    NAME_CHAR = 1 << 1,          // A-Z a-z _ 0-9
+    NUMBER_START = 1 << 2,       // 0-9 .
+    NUMBER_TAIL = 1 << 3,        // . e E x X: what makes a digit string more than an integer
+    PREFIX = 1 << 4,             // - + !
+    POWER_OP = 1 << 5,           // ^
+    PRODUCT_OP = 1 << 6,         // * / %
+    SUM_OP = 1 << 7,             // + -
+    COMPARISON_START = 1 << 8,   // < > = !   (= and ! only with a second =)
+    AND_START = 1 << 9,          // &         (only as &&)
+    OR_START = 1 << 10,          // |         (only as ||)
+};
+
+struct CharacterTable {
+    uint16_t classes[256];
+};
+
+constexpr CharacterTable makeCharacterTable() {
+    CharacterTable t{};
+    const auto add = [&t](const char* characters, uint16_t cls) {
+        for (; *characters != '\0'; ++characters) t.classes[static_cast<unsigned char>(*characters)] |= cls;
+    };
+    const char* letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_";
+    add(letters, NAME_START);
+    add(letters, NAME_CHAR);
+    add("0123456789", NAME_CHAR);
+    add("0123456789.", NUMBER_START);
+    add(".eExX", NUMBER_TAIL);
+    add("-+!", PREFIX);
+    add("^", POWER_OP);
+    add("*/%", PRODUCT_OP);
+    add("+-", SUM_OP);
+    add("<>=!", COMPARISON_START);
+    add("&", AND_START);
+    add("|", OR_START);
+    return t;
+}
+
+constexpr CharacterTable CHARACTER_TABLE = makeCharacterTable();
+static_assert(CHARACTER_TABLE.classes[0] == 0, "the terminator is in no class");
+static_assert(CHARACTER_TABLE.classes[0x80] == 0 && CHARACTER_TABLE.classes[0xFF] == 0,
+              "bytes 128-255 are in no class");
+static_assert(CHARACTER_TABLE.classes['_'] == (NAME_START | NAME_CHAR) &&
+                  CHARACTER_TABLE.classes['7'] == (NAME_CHAR | NUMBER_START) &&
+                  CHARACTER_TABLE.classes['.'] == (NUMBER_START | NUMBER_TAIL) &&
+                  CHARACTER_TABLE.classes['!'] == (PREFIX | COMPARISON_START) &&
+                  CHARACTER_TABLE.classes['-'] == (PREFIX | SUM_OP),
+              "the classes overlap only where the grammar has them overlap");
+
+bool hasClass(char c, uint16_t classes) {
+    return (CHARACTER_TABLE.classes[static_cast<unsigned char>(c)] & classes) != 0;
+}
+
+// The cursor. The levels folded into conditional keep it in a local, `at`,
+// that they share by reference: it then stays in a register while a formula
+// is read, instead of going through ctx.cursor in memory at every token,
+// which made each token wait for the store of the one before it. ctx.cursor
+// is brought up to date before every out-of-line call (recursion, function
+// calls, prefixed operands, exponents, the general number reader) and read
+// back after it, so each function that takes only ctx finds the cursor there.
+
+void skipSpace(const char*& at) {
+    while (isSpace(*at)) ++at;
 }
 
 // Moves past a token of `length` characters and the whitespace after it.
-void advance(FormulaContext& ctx, size_t length) {
-    ctx.cursor += length;
-    skipSpace(ctx);
+void advance(const char*& at, size_t length) {
+    at += length;
+    skipSpace(at);
 }
 
-// Both characters must be adjacent; cursor[1] is only read when cursor[0]
-// matched, so the terminator is never passed.
-bool atPair(const FormulaContext& ctx, char first, char second) {
-    return ctx.cursor[0] == first && ctx.cursor[1] == second;
-}
+// Both characters must be adjacent; at[1] is only read when at[0] matched,
+// so the terminator is never passed.
+bool atPair(const char* at, char first, char second) { return at[0] == first && at[1] == second; }
 
 // Opens one level of nesting, or fails the formula when the bound is reached.
 bool enterLevel(FormulaContext& ctx) {
@@ -167,24 +227,35 @@ constexpr int EXACT_DIGITS = 15;
 
 double generalNumber(FormulaContext& ctx);
 
-// number := decimal | hexadecimal    (read as strtod reads an unsigned number)
-LEVEL_INLINE double number(FormulaContext& ctx) {
-    const char* p = ctx.cursor;
-    uint64_t digits = 0;
+// The decimal digits at p, at most one more than EXACT_DIGITS of them:
+// returns how many were read (0 to 16) and their value in *digits.
+LEVEL_INLINE int leadingDigits(const char* p, uint64_t* digits) {
+    uint64_t value = 0;
     int count = 0;
-    while (count <= EXACT_DIGITS && isDigit(*p)) {
-        digits = digits * 10 + static_cast<uint64_t>(*p - '0');
-        ++p;
+    for (;;) {
+        const unsigned digit = static_cast<unsigned char>(p[count]) - unsigned{'0'};
+        if (digit > 9 || count > EXACT_DIGITS) break;
+        value = value * 10 + digit;
         ++count;
     }
-    const char next = *p;
-    if (count >= 1 && count <= EXACT_DIGITS && next != '.' && next != 'e' && next != 'E' && next != 'x' &&
-        next != 'X') {
-        advance(ctx, static_cast<size_t>(count));
+    *digits = value;
+    return count;
+}
+
+// number := decimal | hexadecimal    (read as strtod reads an unsigned number)
+LEVEL_INLINE double number(FormulaContext& ctx, const char*& at) {
+    uint64_t digits = 0;
+    const int count = leadingDigits(at, &digits);
+    const char* p = at + count;
+    if (count >= 1 && count <= EXACT_DIGITS && !hasClass(*p, NUMBER_TAIL)) {
+        advance(at, static_cast<size_t>(count));
         return static_cast<double>(digits);
     }
 
-    return generalNumber(ctx);
+    ctx.cursor = at;
+    const double value = generalNumber(ctx);
+    at = ctx.cursor;
+    return value;
 }
 
 // Everything else: fractions, exponents, hexadecimal, long digit strings.
@@ -196,24 +267,31 @@ LEVEL_INLINE double number(FormulaContext& ctx) {
         ctx.errorFlag = 1;
         return 0.0;
     }
-    advance(ctx, used);
+    const char* at = ctx.cursor;
+    advance(at, used);
+    ctx.cursor = at;
     return value;
 }
 
 // call := name '(' conditional [ ',' conditional ] ')'
 // Out of line: its 64-byte name buffer stays out of the frames that recurse.
+// Called with ctx.cursor at the '('.
 [[gnu::noinline]] double call(FormulaContext& ctx, const char* nameStart, int nameLength) {
     char name[NAME_CAPACITY];
     for (int i = 0; i < nameLength; ++i) name[i] = nameStart[i];
     name[nameLength] = '\0';
 
-    advance(ctx, 1);   // the '('
+    const char* at = ctx.cursor;
+    advance(at, 1);   // the '('
+    ctx.cursor = at;
     if (!enterLevel(ctx)) return 0.0;
     const double a = conditional(ctx);
     double b = 0.0;
     int argumentCount = 1;
     if (*ctx.cursor == ',') {
-        advance(ctx, 1);
+        at = ctx.cursor;
+        advance(at, 1);
+        ctx.cursor = at;
         b = conditional(ctx);
         argumentCount = 2;
     }
@@ -221,7 +299,9 @@ LEVEL_INLINE double number(FormulaContext& ctx) {
     // A missing ')' fails the formula; the call is still computed and the
     // cursor stays at the character found in its place.
     if (*ctx.cursor == ')') {
-        advance(ctx, 1);
+        at = ctx.cursor;
+        advance(at, 1);
+        ctx.cursor = at;
     } else {
         ctx.errorFlag = 1;
     }
@@ -251,13 +331,22 @@ LEVEL_INLINE double number(FormulaContext& ctx) {
 
 // nameOrCall := name [ call ]
 // name := ( letter | '_' ) { letter | digit | '_' }    (at most 63 read)
-LEVEL_INLINE double nameOrCall(FormulaContext& ctx) {
-    const char* name = ctx.cursor;
-    int length = 0;
-    while (length < NAME_CAPACITY - 1 && isNameChar(name[length])) ++length;
-    // Characters past the 63rd stay in the text, where no level reads them.
-    advance(ctx, static_cast<size_t>(length));
-    if (*ctx.cursor == '(') return call(ctx, name, length);
+LEVEL_INLINE double nameOrCall(FormulaContext& ctx, const char*& at) {
+    const char* name = at;
+    // The terminator is no name character, so the scan stops at the end of
+    // the text at the latest; the cut is made afterwards, which keeps the
+    // 63-character bound out of the loop. Characters past the 63rd stay in
+    // the text, where no level reads them.
+    const char* end = name + 1;   // the first was found to start a name
+    while (hasClass(*end, NAME_CHAR)) ++end;
+    const int length = end - name < NAME_CAPACITY - 1 ? static_cast<int>(end - name) : NAME_CAPACITY - 1;
+    advance(at, static_cast<size_t>(length));
+    if (*at == '(') {
+        ctx.cursor = at;
+        const double value = call(ctx, name, length);
+        at = ctx.cursor;
+        return value;
+    }
 
     double value = 0.0;
     if (!lookupVariable(ctx, name, length, &value)) {
@@ -269,22 +358,25 @@ LEVEL_INLINE double nameOrCall(FormulaContext& ctx) {
 
 // primary := '(' conditional ')' | number | nameOrCall
 // (the prefixes '-', '+', '!' are taken by unary before primary is reached)
-LEVEL_INLINE double primary(FormulaContext& ctx) {
-    const char c = *ctx.cursor;
+LEVEL_INLINE double primary(FormulaContext& ctx, const char*& at) {
+    const char c = *at;
+    // Names and numbers first: they are most operands.
+    if (hasClass(c, NAME_START)) return nameOrCall(ctx, at);
+    if (hasClass(c, NUMBER_START)) return number(ctx, at);
     if (c == '(') {
-        advance(ctx, 1);
+        advance(at, 1);
+        ctx.cursor = at;
         if (!enterLevel(ctx)) return 0.0;
         const double value = conditional(ctx);
         leaveLevel(ctx);
-        if (*ctx.cursor == ')') {
-            advance(ctx, 1);
+        at = ctx.cursor;
+        if (*at == ')') {
+            advance(at, 1);
         } else {
             ctx.errorFlag = 1;   // value kept, cursor left at what stands there
         }
         return value;
     }
-    if (isDigit(c) || c == '.') return number(ctx);
-    if (isNameStart(c)) return nameOrCall(ctx);
     // Nothing can start here (the end of the text included): 0, cursor kept.
     ctx.errorFlag = 1;
     return 0.0;
@@ -295,11 +387,13 @@ LEVEL_INLINE double primary(FormulaContext& ctx) {
 // itself can be folded into power.
 double prefixOperand(FormulaContext& ctx);
 
-LEVEL_INLINE double unary(FormulaContext& ctx) {
-    const char c = *ctx.cursor;
-    if (c != '-' && c != '+' && c != '!') return primary(ctx);
-    advance(ctx, 1);
+LEVEL_INLINE double unary(FormulaContext& ctx, const char*& at) {
+    const char c = *at;
+    if (!hasClass(c, PREFIX)) return primary(ctx, at);
+    advance(at, 1);
+    ctx.cursor = at;
     const double operand = prefixOperand(ctx);
+    at = ctx.cursor;
     if (c == '-') return -operand;
     if (c == '!') return truth(operand == 0.0);
     return operand;
@@ -307,7 +401,9 @@ LEVEL_INLINE double unary(FormulaContext& ctx) {
 
 [[gnu::noinline]] double prefixOperand(FormulaContext& ctx) {
     if (!enterLevel(ctx)) return 0.0;
-    const double operand = unary(ctx);
+    const char* at = ctx.cursor;
+    const double operand = unary(ctx, at);
+    ctx.cursor = at;
     leaveLevel(ctx);
     return operand;
 }
@@ -316,30 +412,35 @@ LEVEL_INLINE double unary(FormulaContext& ctx) {
 // The exponent, again, is read out of line (exponent).
 double exponent(FormulaContext& ctx);
 
-LEVEL_INLINE double power(FormulaContext& ctx) {
-    const double base = unary(ctx);
-    if (*ctx.cursor != '^') return base;
-    advance(ctx, 1);
-    return std::pow(base, exponent(ctx));
+LEVEL_INLINE double power(FormulaContext& ctx, const char*& at) {
+    const double base = unary(ctx, at);
+    if (!hasClass(*at, POWER_OP)) return base;
+    advance(at, 1);
+    ctx.cursor = at;
+    const double raised = std::pow(base, exponent(ctx));
+    at = ctx.cursor;
+    return raised;
 }
 
 [[gnu::noinline]] double exponent(FormulaContext& ctx) {
     if (!enterLevel(ctx)) return 0.0;
-    const double value = power(ctx);
+    const char* at = ctx.cursor;
+    const double value = power(ctx, at);
+    ctx.cursor = at;
     leaveLevel(ctx);
     return value;
 }
 
 // multiplicative := power { ( '*' | '/' | '%' ) power }
 // A zero divisor replaces the whole product with 0 and ends it at once.
-LEVEL_INLINE double multiplicative(FormulaContext& ctx) {
-    double value = power(ctx);
+LEVEL_INLINE double multiplicative(FormulaContext& ctx, const char*& at) {
+    double value = power(ctx, at);
     for (;;) {
-        const char op = *ctx.cursor;
-        if (op != '*' && op != '/' && op != '%') return value;
-        if (op == '*' && ctx.cursor[1] == '*') return value;   // "**" is no operator
-        advance(ctx, 1);
-        const double right = power(ctx);
+        const char op = *at;
+        if (!hasClass(op, PRODUCT_OP)) return value;
+        if (op == '*' && at[1] == '*') return value;   // "**" is no operator
+        advance(at, 1);
+        const double right = power(ctx, at);
         if (op == '*') {
             value *= right;
         } else if (right == 0.0) {
@@ -352,33 +453,34 @@ LEVEL_INLINE double multiplicative(FormulaContext& ctx) {
 }
 
 // additive := multiplicative { ( '+' | '-' ) multiplicative }
-LEVEL_INLINE double additive(FormulaContext& ctx) {
+LEVEL_INLINE double additive(FormulaContext& ctx, const char*& at) {
     double value = 0.0;
     char op = '\0';   // none yet: the first operand is taken as it is (-0 stays -0)
     for (;;) {
-        const double right = multiplicative(ctx);
+        const double right = multiplicative(ctx, at);
         value = op == '+' ? value + right : op == '-' ? value - right : right;
-        op = *ctx.cursor;
-        if (op != '+' && op != '-') return value;
-        advance(ctx, 1);
+        op = *at;
+        if (!hasClass(op, SUM_OP)) return value;
+        advance(at, 1);
     }
 }
 
 // comparison := additive [ ( '<=' | '>=' | '==' | '!=' | '<' | '>' ) additive ]
 // Comparisons do not chain: a second operator is left for the caller, which
 // cannot read it, so the formula fails.
-LEVEL_INLINE double comparison(FormulaContext& ctx) {
-    const double left = additive(ctx);
+LEVEL_INLINE double comparison(FormulaContext& ctx, const char*& at) {
+    const double left = additive(ctx, at);
+    const char c = *at;
+    if (!hasClass(c, COMPARISON_START)) return left;
     enum class Op { None, Le, Ge, Eq, Ne, Lt, Gt };
     Op op = Op::None;
-    const char c = *ctx.cursor;
-    if (c == '<') op = ctx.cursor[1] == '=' ? Op::Le : Op::Lt;
-    else if (c == '>') op = ctx.cursor[1] == '=' ? Op::Ge : Op::Gt;
-    else if (atPair(ctx, '=', '=')) op = Op::Eq;
-    else if (atPair(ctx, '!', '=')) op = Op::Ne;
+    if (c == '<') op = at[1] == '=' ? Op::Le : Op::Lt;
+    else if (c == '>') op = at[1] == '=' ? Op::Ge : Op::Gt;
+    else if (atPair(at, '=', '=')) op = Op::Eq;
+    else if (atPair(at, '!', '=')) op = Op::Ne;
     if (op == Op::None) return left;
-    advance(ctx, (op == Op::Lt || op == Op::Gt) ? 1 : 2);
-    const double right = additive(ctx);
+    advance(at, (op == Op::Lt || op == Op::Gt) ? 1 : 2);
+    const double right = additive(ctx, at);
     // With a NaN operand every relation but != is false, as IEEE 754 has it.
     switch (op) {
     case Op::Le: return truth(left <= right);
@@ -393,22 +495,22 @@ LEVEL_INLINE double comparison(FormulaContext& ctx) {
 }
 
 // andExpr := comparison { '&&' comparison }    (both sides always read)
-LEVEL_INLINE double andExpr(FormulaContext& ctx) {
-    double value = comparison(ctx);
-    while (atPair(ctx, '&', '&')) {
-        advance(ctx, 2);
-        const double right = comparison(ctx);
+LEVEL_INLINE double andExpr(FormulaContext& ctx, const char*& at) {
+    double value = comparison(ctx, at);
+    while (hasClass(*at, AND_START) && at[1] == '&') {
+        advance(at, 2);
+        const double right = comparison(ctx, at);
         value = truth(value != 0.0 && right != 0.0);
     }
     return value;
 }
 
 // orExpr := andExpr { '||' andExpr }    (both sides always read)
-LEVEL_INLINE double orExpr(FormulaContext& ctx) {
-    double value = andExpr(ctx);
-    while (atPair(ctx, '|', '|')) {
-        advance(ctx, 2);
-        const double right = andExpr(ctx);
+LEVEL_INLINE double orExpr(FormulaContext& ctx, const char*& at) {
+    double value = andExpr(ctx, at);
+    while (hasClass(*at, OR_START) && at[1] == '|') {
+        advance(at, 2);
+        const double right = andExpr(ctx, at);
         value = truth(value != 0.0 || right != 0.0);
     }
     return value;
@@ -417,22 +519,20 @@ LEVEL_INLINE double orExpr(FormulaContext& ctx) {
 // The true branch of a link. Graded tables put a plain integer there
 // ("crp<10 ? 0 : ..."), which is read here at once; anything else is read as
 // the full conditional it is. Both give the same value and cursor.
-LEVEL_INLINE double branch(FormulaContext& ctx) {
-    const char* p = ctx.cursor;
+LEVEL_INLINE double branch(FormulaContext& ctx, const char*& at) {
     uint64_t digits = 0;
-    int count = 0;
-    while (count <= EXACT_DIGITS && isDigit(*p)) {
-        digits = digits * 10 + static_cast<uint64_t>(*p - '0');
-        ++p;
-        ++count;
-    }
+    const int count = leadingDigits(at, &digits);
+    const char* p = at + count;
     const char* q = p;
     while (isSpace(*q)) ++q;
     if (count >= 1 && count <= EXACT_DIGITS && *q == ':') {
-        ctx.cursor = q;
+        at = q;
         return static_cast<double>(digits);
     }
-    return conditional(ctx);
+    ctx.cursor = at;
+    const double value = conditional(ctx);
+    at = ctx.cursor;
+    return value;
 }
 
 // conditional := orExpr [ '?' conditional ':' conditional ]
@@ -441,22 +541,23 @@ LEVEL_INLINE double branch(FormulaContext& ctx) {
 // a ? b : c ? d : e is read link by link in a loop rather than by recursion;
 // every link still counts one level of nesting, as the recursion would.
 double conditional(FormulaContext& ctx) {
+    const char* at = ctx.cursor;
     double chosenValue = 0.0;
     bool chosen = false;     // an earlier link's condition was true
     int links = 0;
     double last = 0.0;       // the value of the final false branch
     for (;;) {
-        const double condition = orExpr(ctx);
-        if (*ctx.cursor != '?') {
+        const double condition = orExpr(ctx, at);
+        if (*at != '?') {
             last = condition;
             break;
         }
-        advance(ctx, 1);
+        advance(at, 1);
         if (!enterLevel(ctx)) break;   // the rest of the chain reads 0
         ++links;
-        const double whenTrue = branch(ctx);
-        if (*ctx.cursor == ':') {
-            advance(ctx, 1);
+        const double whenTrue = branch(ctx, at);
+        if (*at == ':') {
+            advance(at, 1);
         } else {
             ctx.errorFlag = 1;   // the false branch is read from here
         }
@@ -466,6 +567,7 @@ double conditional(FormulaContext& ctx) {
         }
     }
     ctx.depth -= links;
+    ctx.cursor = at;
     return chosen ? chosenValue : last;
 }
 
@@ -478,8 +580,9 @@ double evaluateFormula(const ToolDefinition& tool, const char* text,
         *failed = 1;
         return 0.0;
     }
-    FormulaContext ctx{&tool, inputValues, outputValues, text, 0, 0};
-    skipSpace(ctx);
+    const char* at = text;
+    skipSpace(at);
+    FormulaContext ctx{&tool, inputValues, outputValues, at, 0, 0};
     const double value = conditional(ctx);
     const bool leftOver = *ctx.cursor != '\0';
     *failed = (leftOver || ctx.errorFlag != 0 || !std::isfinite(value)) ? 1 : 0;
