@@ -78,19 +78,17 @@ constexpr CharacterTable makeCharacterTable() {
 }
 
 constexpr CharacterTable CHARACTER_TABLE = makeCharacterTable();
-static_assert(CHARACTER_TABLE.classes[0] == 0, "the terminator is in no class");
-static_assert(CHARACTER_TABLE.classes[0x80] == 0 && CHARACTER_TABLE.classes[0xFF] == 0,
-              "bytes 128-255 are in no class");
-static_assert(CHARACTER_TABLE.classes['_'] == (NAME_START | NAME_CHAR) &&
-                  CHARACTER_TABLE.classes['7'] == (NAME_CHAR | NUMBER_START) &&
-                  CHARACTER_TABLE.classes['.'] == (NUMBER_START | NUMBER_TAIL) &&
-                  CHARACTER_TABLE.classes['!'] == (PREFIX | COMPARISON_START) &&
-                  CHARACTER_TABLE.classes['-'] == (PREFIX | SUM_OP),
+
+constexpr uint16_t classesOf(char c) { return CHARACTER_TABLE.classes[static_cast<unsigned char>(c)]; }
+
+static_assert(classesOf('\0') == 0, "the terminator is in no class");
+static_assert(classesOf('\x80') == 0 && classesOf('\xFF') == 0, "bytes 128-255 are in no class");
+static_assert(classesOf('_') == (NAME_START | NAME_CHAR) && classesOf('7') == (NAME_CHAR | NUMBER_START) &&
+                  classesOf('.') == (NUMBER_START | NUMBER_TAIL) && classesOf('!') == (PREFIX | COMPARISON_START) &&
+                  classesOf('-') == (PREFIX | SUM_OP),
               "the classes overlap only where the grammar has them overlap");
 
-bool hasClass(char c, uint16_t classes) {
-    return (CHARACTER_TABLE.classes[static_cast<unsigned char>(c)] & classes) != 0;
-}
+constexpr bool hasClass(char c, uint16_t classes) { return (classesOf(c) & classes) != 0; }
 
 // The cursor. The levels folded into conditional keep it in a local, `at`,
 // that they share by reference: it then stays in a register while a formula
