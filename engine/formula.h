@@ -15,7 +15,7 @@ struct FormulaContext {
     const ToolDefinition* tool;
     const double* inputValues;
     const double* outputValues;
-    const char* cursor;        // next unread character
+    const char* cursor;        // next unread character (kept current across the reader's out-of-line calls)
     int errorFlag;             // set to 1 by any failure, never cleared
     int depth;                 // current nesting, bounded by FORMULA_MAX_DEPTH
 };
