@@ -12,9 +12,9 @@
 //     failure stays a failure. Only while F is shallow enough that the extra
 //     level cannot reach the nesting bound;
 //   * white space inserted between tokens changes neither the value bits
-//     nor the flag (tokens: numbers as strtod reads them, names, runs of
-//     the characters that make up the two-character operators and "**",
-//     every other character alone).
+//     nor the flag (tokens: numbers as strtod reads them, names of at most
+//     63 characters, runs of the characters that make up the two-character
+//     operators and "**", every other character alone).
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -100,7 +100,10 @@ std::vector<std::string> tokens(const std::string& text) {
             const size_t used = static_cast<size_t>(end - (text.c_str() + i));
             if (used > 0) n = used;
         } else if (isNameChar(c)) {
-            while (i + n < text.size() && isNameChar(text[i + n])) ++n;
+            // The reader takes at most 63 characters of a name; what stands
+            // after the cut is read as the tokens it forms by itself (the
+            // digits of "z...z33" cut before "33", then "33." a number).
+            while (n < 63 && i + n < text.size() && isNameChar(text[i + n])) ++n;
         } else if (isPairChar(c)) {
             // '!' is a prefix or the start of "!=" depending on where it
             // stands, so "!==" may read as "!" "==": a run of these
