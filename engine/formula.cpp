@@ -48,8 +48,6 @@ enum CharacterClass : uint16_t {
     PRODUCT_OP = 1 << 6,         // * / %
     SUM_OP = 1 << 7,             // + -
     COMPARISON_START = 1 << 8,   // < > = !   (= and ! only with a second =)
-    AND_START = 1 << 9,          // &         (only as &&)
-    OR_START = 1 << 10,          // |         (only as ||)
 };
 
 struct CharacterTable {
@@ -72,8 +70,6 @@ constexpr CharacterTable makeCharacterTable() {
     add("*/%", PRODUCT_OP);
     add("+-", SUM_OP);
     add("<>=!", COMPARISON_START);
-    add("&", AND_START);
-    add("|", OR_START);
     return t;
 }
 
@@ -93,10 +89,11 @@ constexpr bool hasClass(char c, uint16_t classes) { return (classesOf(c) & class
 // The cursor. The levels folded into conditional keep it in a local, `at`,
 // that they share by reference: it then stays in a register while a formula
 // is read, instead of going through ctx.cursor in memory at every token,
-// which made each token wait for the store of the one before it. ctx.cursor
-// is brought up to date before every out-of-line call (recursion, function
-// calls, prefixed operands, exponents, the general number reader) and read
-// back after it, so each function that takes only ctx finds the cursor there.
+// which made each token wait for the store of the one before it. handOff
+// brings ctx.cursor up to date before every out-of-line call (recursion,
+// function calls, prefixed operands, exponents, the general number reader)
+// and reads it back after it, so each function that takes only ctx finds
+// the cursor there.
 
 void skipSpace(const char*& at) {
     while (isSpace(*at)) ++at;
@@ -106,6 +103,23 @@ void skipSpace(const char*& at) {
 void advance(const char*& at, size_t length) {
     at += length;
     skipSpace(at);
+}
+
+// The same for the out-of-line functions, which hold the cursor in ctx.
+void advance(FormulaContext& ctx, size_t length) {
+    const char* at = ctx.cursor;
+    advance(at, length);
+    ctx.cursor = at;
+}
+
+// Hands the cursor to an out-of-line function that reads from ctx.cursor
+// and takes it back afterwards.
+template <typename Read>
+[[gnu::always_inline]] inline double handOff(FormulaContext& ctx, const char*& at, Read read) {
+    ctx.cursor = at;
+    const double value = read(ctx);
+    at = ctx.cursor;
+    return value;
 }
 
 // Both characters must be adjacent; at[1] is only read when at[0] matched,
@@ -250,10 +264,7 @@ LEVEL_INLINE double number(FormulaContext& ctx, const char*& at) {
         return static_cast<double>(digits);
     }
 
-    ctx.cursor = at;
-    const double value = generalNumber(ctx);
-    at = ctx.cursor;
-    return value;
+    return handOff(ctx, at, generalNumber);
 }
 
 // Everything else: fractions, exponents, hexadecimal, long digit strings.
@@ -265,9 +276,7 @@ LEVEL_INLINE double number(FormulaContext& ctx, const char*& at) {
         ctx.errorFlag = 1;
         return 0.0;
     }
-    const char* at = ctx.cursor;
-    advance(at, used);
-    ctx.cursor = at;
+    advance(ctx, used);
     return value;
 }
 
@@ -279,17 +288,13 @@ LEVEL_INLINE double number(FormulaContext& ctx, const char*& at) {
     for (int i = 0; i < nameLength; ++i) name[i] = nameStart[i];
     name[nameLength] = '\0';
 
-    const char* at = ctx.cursor;
-    advance(at, 1);   // the '('
-    ctx.cursor = at;
+    advance(ctx, 1);   // the '('
     if (!enterLevel(ctx)) return 0.0;
     const double a = conditional(ctx);
     double b = 0.0;
     int argumentCount = 1;
     if (*ctx.cursor == ',') {
-        at = ctx.cursor;
-        advance(at, 1);
-        ctx.cursor = at;
+        advance(ctx, 1);
         b = conditional(ctx);
         argumentCount = 2;
     }
@@ -297,9 +302,7 @@ LEVEL_INLINE double number(FormulaContext& ctx, const char*& at) {
     // A missing ')' fails the formula; the call is still computed and the
     // cursor stays at the character found in its place.
     if (*ctx.cursor == ')') {
-        at = ctx.cursor;
-        advance(at, 1);
-        ctx.cursor = at;
+        advance(ctx, 1);
     } else {
         ctx.errorFlag = 1;
     }
@@ -339,12 +342,7 @@ LEVEL_INLINE double nameOrCall(FormulaContext& ctx, const char*& at) {
     while (hasClass(*end, NAME_CHAR)) ++end;
     const int length = end - name < NAME_CAPACITY - 1 ? static_cast<int>(end - name) : NAME_CAPACITY - 1;
     advance(at, static_cast<size_t>(length));
-    if (*at == '(') {
-        ctx.cursor = at;
-        const double value = call(ctx, name, length);
-        at = ctx.cursor;
-        return value;
-    }
+    if (*at == '(') return handOff(ctx, at, [name, length](FormulaContext& c) { return call(c, name, length); });
 
     double value = 0.0;
     if (!lookupVariable(ctx, name, length, &value)) {
@@ -363,11 +361,9 @@ LEVEL_INLINE double primary(FormulaContext& ctx, const char*& at) {
     if (hasClass(c, NUMBER_START)) return number(ctx, at);
     if (c == '(') {
         advance(at, 1);
-        ctx.cursor = at;
         if (!enterLevel(ctx)) return 0.0;
-        const double value = conditional(ctx);
+        const double value = handOff(ctx, at, conditional);
         leaveLevel(ctx);
-        at = ctx.cursor;
         if (*at == ')') {
             advance(at, 1);
         } else {
@@ -389,9 +385,7 @@ LEVEL_INLINE double unary(FormulaContext& ctx, const char*& at) {
     const char c = *at;
     if (!hasClass(c, PREFIX)) return primary(ctx, at);
     advance(at, 1);
-    ctx.cursor = at;
-    const double operand = prefixOperand(ctx);
-    at = ctx.cursor;
+    const double operand = handOff(ctx, at, prefixOperand);
     if (c == '-') return -operand;
     if (c == '!') return truth(operand == 0.0);
     return operand;
@@ -414,10 +408,7 @@ LEVEL_INLINE double power(FormulaContext& ctx, const char*& at) {
     const double base = unary(ctx, at);
     if (!hasClass(*at, POWER_OP)) return base;
     advance(at, 1);
-    ctx.cursor = at;
-    const double raised = std::pow(base, exponent(ctx));
-    at = ctx.cursor;
-    return raised;
+    return std::pow(base, handOff(ctx, at, exponent));
 }
 
 [[gnu::noinline]] double exponent(FormulaContext& ctx) {
@@ -495,7 +486,7 @@ LEVEL_INLINE double comparison(FormulaContext& ctx, const char*& at) {
 // andExpr := comparison { '&&' comparison }    (both sides always read)
 LEVEL_INLINE double andExpr(FormulaContext& ctx, const char*& at) {
     double value = comparison(ctx, at);
-    while (hasClass(*at, AND_START) && at[1] == '&') {
+    while (atPair(at, '&', '&')) {
         advance(at, 2);
         const double right = comparison(ctx, at);
         value = truth(value != 0.0 && right != 0.0);
@@ -506,7 +497,7 @@ LEVEL_INLINE double andExpr(FormulaContext& ctx, const char*& at) {
 // orExpr := andExpr { '||' andExpr }    (both sides always read)
 LEVEL_INLINE double orExpr(FormulaContext& ctx, const char*& at) {
     double value = andExpr(ctx, at);
-    while (hasClass(*at, OR_START) && at[1] == '|') {
+    while (atPair(at, '|', '|')) {
         advance(at, 2);
         const double right = andExpr(ctx, at);
         value = truth(value != 0.0 || right != 0.0);
@@ -520,17 +511,13 @@ LEVEL_INLINE double orExpr(FormulaContext& ctx, const char*& at) {
 LEVEL_INLINE double branch(FormulaContext& ctx, const char*& at) {
     uint64_t digits = 0;
     const int count = leadingDigits(at, &digits);
-    const char* p = at + count;
-    const char* q = p;
+    const char* q = at + count;
     while (isSpace(*q)) ++q;
     if (count >= 1 && count <= EXACT_DIGITS && *q == ':') {
         at = q;
         return static_cast<double>(digits);
     }
-    ctx.cursor = at;
-    const double value = conditional(ctx);
-    at = ctx.cursor;
-    return value;
+    return handOff(ctx, at, conditional);
 }
 
 // conditional := orExpr [ '?' conditional ':' conditional ]
