@@ -34,6 +34,21 @@ const char16_t ABOUT_FORMAT[] =
     u"\r\n"
     u"版本 V1.0    官网：%ls";
 
+// A Chinese input method in full-width mode types U+FF10..U+FF19 for the
+// digits, U+FF0E for the point, U+3000 for the space: the forms of the ASCII
+// characters U+0021..U+007E sit at the same order 0xFEE0 higher. Mapped back,
+// "１５０" reads as the 150 it shows instead of finding no number at all.
+// ASCII and every other character stay as they are.
+void mapFullWidthToAscii(char16_t* text) {
+    for (; *text != 0; ++text) {
+        if (*text >= u'\uFF01' && *text <= u'\uFF5E') {
+            *text = static_cast<char16_t>(*text - 0xFEE0);
+        } else if (*text == u'\u3000') {
+            *text = u' ';
+        }
+    }
+}
+
 bool blankOrSpaces(const char16_t* text) {
     for (; *text != 0; ++text) {
         if (*text != u' ') return false;
@@ -46,6 +61,8 @@ InputReading readInputText(const char16_t* text) {
     // The box is read into 128 units: whatever lies beyond 127 never counts.
     char16_t kept[INPUT_TEXT_CAPACITY];
     textCopy(kept, INPUT_TEXT_CAPACITY, text);
+    // Only this copy is mapped: the box keeps the text as it was typed.
+    mapFullWidthToAscii(kept);
     if (blankOrSpaces(kept)) return InputReading{0.0, true};
     const double value = readWideNumber(kept, nullptr);
     return InputReading{value, std::isfinite(value)};

@@ -36,9 +36,10 @@ struct InputReading {
     bool accepted;   // false: the text names an infinity or NaN
 };
 
-// Reads one input box's text: only its first 127 units count; empty or
-// U+0020 spaces only is 0; otherwise the longest numeric prefix as wcstod
-// reads it (no prefix: 0). A non-finite value is refused.
+// Reads one input box's text: only its first 127 units count, and their
+// full-width forms of ASCII (U+FF01..U+FF5E, U+3000) read as the ASCII
+// characters; empty or U+0020 spaces only is 0; otherwise the longest numeric
+// prefix as wcstod reads it (no prefix: 0). A non-finite value is refused.
 InputReading readInputText(const char16_t* text);
 
 // Reads every input box text of a tool (texts[i] for input i). Only when all

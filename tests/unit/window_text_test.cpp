@@ -45,7 +45,7 @@ TEST(InputText, AcceptedTextsGiveTheirNumericPrefix) {
         {u"", 0},           {u"   ", 0},         {u"8", 8},          {u"12abc", 12},
         {u"abc", 0},        {u"1,5", 1},         {u".5", 0.5},       {u"  3e2", 300},
         {u"0x1A", 26},      {u"1e-400", 0},      {u"-7.25", -7.25},  {u"\t42", 42},
-        {u"+3", 3},         {u"１２", 0},        {u"五十", 0},       {u"\U0001F600", 0},
+        {u"+3", 3},         {u"五十", 0},       {u"\U0001F600", 0},
         {u"50\U0001F600", 50}, {u"1e", 1},      {u"0x", 0},         {u"-", 0},
         {u"1.7976931348623157e308", 1.7976931348623157e308},
     };
@@ -62,6 +62,31 @@ TEST(InputText, NonFiniteValuesAreRefused) {
         const InputReading r = readInputText(text);
         EXPECT_FALSE(r.accepted) << std::string(text, text + textLength(text));
         EXPECT_FALSE(std::isfinite(r.value));
+    }
+}
+
+TEST(InputText, FullWidthFormsReadAsTheirAscii) {
+    // What a Chinese input method types in full-width mode; the refusals
+    // hold as they do for the ASCII text.
+    struct Case {
+        std::u16string text;
+        bool accepted;
+        double value;
+    } cases[] = {
+        {u"１５０", true, 150},     {u"１２．５", true, 12.5},   {u"　５０", true, 50},
+        {u"－５", true, -5},        {u"０ｘ１Ａ", true, 26},     {u"５０ｍｇ", true, 50},
+        {u"５0", true, 50},          {u"1５．0ｅ１", true, 150},  {u"　　", true, 0},
+        {u"ｉｎｆ", false, 0},      {u"－ＩＮＦ", false, 0},    {u"１ｅ４００", false, 0},
+        // Each full-width form is one unit: only 127 of them count.
+        {repeated(u"　", 125) + u"１ｅ４００", true, 1},
+        {repeated(u"９", 10000), true, 1e127},
+    };
+    for (const Case& c : cases) {
+        const InputReading r = readInputText(c.text.c_str());
+        EXPECT_EQ(r.accepted, c.accepted) << c.text.size();
+        if (c.accepted) {
+            EXPECT_DOUBLE_EQ(r.value, c.value) << c.text.size();
+        }
     }
 }
 
