@@ -8,8 +8,9 @@
 //   readWideNumber vs wcstod_l: the same value bits (NaN: both NaN with the
 //     same sign; glibc keeps a "nan(chars)" payload the program has no use
 //     for) and the same characters consumed.
-//   readInputText (the input boxes): blank or U+0020 spaces only is 0;
-//     otherwise wcstod of the first 127 units, accepted exactly when finite.
+//   readInputText (the input boxes): the first 127 units, full-width forms
+//     of ASCII mapped to ASCII; blank or U+0020 spaces only is 0; otherwise
+//     wcstod of them, accepted exactly when finite.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -70,13 +71,18 @@ void checkWide(const std::u16string& text) {
                expected, fuzz::narrowForMessage(text).c_str());
     FUZZ_CHECK(sameNumber(readWideNumber(text.c_str(), nullptr), value), "consumed pointer changes the value");
 
-    // The input box: the first 127 units count.
-    const std::u16string kept = text.substr(0, INPUT_TEXT_CAPACITY - 1);
+    // The input box: the first 127 units count, full-width forms of ASCII
+    // read as ASCII.
+    std::u16string kept = text.substr(0, INPUT_TEXT_CAPACITY - 1);
+    for (char16_t& c : kept) {
+        if (c >= 0xFF01 && c <= 0xFF5E) c = static_cast<char16_t>(c - 0xFF01 + 0x21);
+        if (c == 0x3000) c = u' ';
+    }
     bool blank = true;
     for (char16_t c : kept) blank = blank && c == u' ';
     double boxExpected = 0.0;
     if (!blank) {
-        std::wstring keptWide(wide.substr(0, kept.size()));
+        std::wstring keptWide(kept.begin(), kept.end());
         boxExpected = wcstod_l(keptWide.c_str(), nullptr, fuzz::cLocale());
     }
     std::vector<char16_t> exact(text.begin(), text.end());
