@@ -80,6 +80,41 @@ int recordLineToUtf8(const char16_t* line, char* out, size_t size) {
     return utf16ToUtf8(line, textLength(line), out, size);
 }
 
+RecordLead recordLead(uint64_t logSize, unsigned char lastByte) {
+    if (logSize == 0) return LEAD_HEADER;
+    if (lastByte == '\n') return LEAD_NOTHING;
+    return lastByte == '\r' ? LEAD_LINE_FEED : LEAD_LINE_END;
+}
+
+int buildSaveBytes(RecordLead lead, const char16_t* header, const char16_t* record, char* out, size_t size) {
+    size_t used = 0;
+    auto put = [&](const char* bytes, size_t count) {
+        if (count > size - used) return false;
+        for (size_t i = 0; i < count; ++i) out[used++] = bytes[i];
+        return true;
+    };
+    auto putLine = [&](const char16_t* line) {
+        int bytes = recordLineToUtf8(line, out + used, size - used);
+        if (bytes < 0) return false;
+        used += static_cast<size_t>(bytes);
+        return true;
+    };
+    bool fits = true;
+    if (lead == LEAD_HEADER) {
+        fits = put(reinterpret_cast<const char*>(RECORD_BOM), RECORD_BOM_SIZE) && putLine(header);
+    } else if (lead == LEAD_LINE_END) {
+        fits = put("\r\n", 2);
+    } else if (lead == LEAD_LINE_FEED) {
+        fits = put("\n", 1);
+    }
+    if (!fits || !putLine(record) || used > 0x7FFFFFFF) return -1;
+    return static_cast<int>(used);
+}
+
+bool mayCutBack(uint64_t before, uint64_t now, size_t attempted) {
+    return now > before && now - before <= attempted;
+}
+
 const SaveOutcomeTexts& saveOutcomeTexts(SaveOutcome outcome) {
     int index = static_cast<int>(outcome);
     if (index < 0 || index >= SAVE_OUTCOME_COUNT) index = SAVE_FAILED;

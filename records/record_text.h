@@ -25,6 +25,10 @@ constexpr int RECORD_MESSAGE_CAPACITY = 1024;
 constexpr size_t RECORD_BOM_SIZE = 3;
 constexpr size_t RECORD_UTF8_CAPACITY = RECORD_BOM_SIZE + 3 * (RECORD_LINE_CAPACITY - 1);
 static_assert(RECORD_HEADER_CAPACITY <= RECORD_LINE_CAPACITY, "the header converts in the record's buffer");
+// The bytes of one save: the mark and the longest header, or a line end (far
+// shorter), then the longest record.
+constexpr size_t RECORD_SAVE_CAPACITY =
+    RECORD_BOM_SIZE + 3 * (RECORD_HEADER_CAPACITY - 1) + 3 * (RECORD_LINE_CAPACITY - 1);
 
 extern const unsigned char RECORD_BOM[RECORD_BOM_SIZE];   // EF BB BF
 
@@ -66,11 +70,32 @@ void buildRecordLine(const ToolDefinition& tool, const RecordTime& time, const d
 // written then).
 int recordLineToUtf8(const char16_t* line, char* out, size_t size);
 
+// What one save writes before its record, decided from the log as the save
+// finds it, once no other save can change it:
+enum RecordLead : int {
+    LEAD_NOTHING = 0,     // the log ends with a line feed
+    LEAD_HEADER = 1,      // an empty (or new) log: the byte-order mark and the header
+    LEAD_LINE_END = 2,    // the last line was cut short: CR LF, so the record starts a line
+    LEAD_LINE_FEED = 3,   // the log ends with a CR: the LF that completes it
+};
+RecordLead recordLead(uint64_t logSize, unsigned char lastByte);
+
+// The bytes of one save in one buffer, for one write: the lead (`header` is
+// used only for LEAD_HEADER), then the UTF-8 record. Returns the byte count,
+// or -1 when they do not fit in `size` bytes.
+int buildSaveBytes(RecordLead lead, const char16_t* header, const char16_t* record, char* out, size_t size);
+
+// A failed save cuts the log back to the size it found (`before`), but only
+// when the log now holds no more than the bytes this save tried to add: a log
+// that grew beyond them holds another writer's bytes, and one that did not
+// grow has nothing of this save to remove (and must not be extended).
+bool mayCutBack(uint64_t before, uint64_t now, size_t attempted);
+
 // How a save ended, and what the window tells the user about it.
 enum SaveOutcome : int {
-    SAVE_DONE = 0,          // the record is in the file
+    SAVE_DONE = 0,          // the record is in the file, flushed to the disk
     SAVE_NO_APP_DATA = 1,   // no local application-data folder: no path to write to
-    SAVE_FAILED = 2,        // the folder, the open or the write failed: nothing of the record written
+    SAVE_FAILED = 2,        // the folder, the open, the write or the flush failed: the log as it was
     SAVE_OUTCOME_COUNT = 3,
 };
 

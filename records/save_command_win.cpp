@@ -1,12 +1,14 @@
 // The save command (button 1002): appends the last result to the tool's CSV
 // record log in the user's local application-data folder.
 //
-// The file is only ever appended to. It is opened with FILE_APPEND_DATA alone,
-// so every write lands at the end whatever else has the file open, and with
-// reading and writing shared, so a viewer (Excel, Notepad) may keep it open.
-// Each line goes out in one write, and every handle is closed before the
-// command ends. The user is told the truth: "已保存" only when the record is
-// in the file, a warning naming the file otherwise.
+// The file is only ever appended to, and reading and writing stay shared, so
+// a viewer (Excel, Notepad) may keep it open. A save holds a lock while it
+// works, so saves from two windows take turns; it reads the size and the
+// last byte, writes the header (a new log) or a line end (a log cut short)
+// and its record in one write at the end, and flushes the file. Any failure
+// cuts the log back to the size it found. The user is told the truth:
+// "已保存" only when the record is on the disk, a warning naming the file
+// otherwise.
 #include <shlobj.h>
 
 #include "engine/text.h"
@@ -32,60 +34,131 @@ bool makeFolders(const char16_t* folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Whether the log file is there already, decided from its attributes: a file
-// that exists but cannot be read still has its header, and must not get a
-// second byte-order mark and header after its records. When the answer is
-// unclear (access denied on the folder, say) it counts as existing, for the
-// same reason.
-bool fileExists(const char16_t* path) {
-    if (GetFileAttributesW(wide(path)) != INVALID_FILE_ATTRIBUTES) return true;
-    DWORD error = GetLastError();
-    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+// The log's access: reading for its size and last byte, appending for the
+// record, and writing, which cutting a failed save back (SetEndOfFile) needs.
+// Opening also creates a missing log; `created` says whether this open did.
+HANDLE openLog(const char16_t* path, bool* created) {
+    HANDLE file = CreateFileW(wide(path), GENERIC_READ | FILE_WRITE_DATA | FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    *created = file != INVALID_HANDLE_VALUE && GetLastError() != ERROR_ALREADY_EXISTS;
+    return file;
 }
 
-// Opens for appending. `create` asks for a new file only: if another process
-// made it in the meantime, it has its header and the open fails with
-// ERROR_FILE_EXISTS.
-HANDLE openForAppend(const char16_t* path, bool create) {
-    return CreateFileW(wide(path), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+bool logSize(HANDLE file, uint64_t* size) {
+    LARGE_INTEGER value;
+    if (GetFileSizeEx(file, &value) == 0 || value.QuadPart < 0) return false;
+    *size = static_cast<uint64_t>(value.QuadPart);
+    return true;
 }
 
-// One write of all `size` bytes, then the close; true only when both worked.
-bool writeAndClose(HANDLE file, const char* bytes, size_t size) {
+OVERLAPPED at(uint64_t offset) {
+    OVERLAPPED position{};
+    position.Offset = static_cast<DWORD>(offset);
+    position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return position;
+}
+
+// Saves take turns through an exclusive lock on one byte far beyond the end
+// of any real log: every save locks the same byte, and no reader or writer
+// of the log's own bytes ever meets the lock. A save waits at most
+// LOCK_WAIT_MS for another, so a window never hangs on a stuck one. Where the
+// file system has no byte-range locks at all, the save goes on without: its
+// one write at the end still keeps records whole.
+constexpr uint64_t LOCK_OFFSET = 0x4000000000000000ull;
+constexpr DWORD LOCK_WAIT_MS = 5000;
+constexpr DWORD LOCK_RETRY_MS = 20;
+
+// Returns false only when another save holds the lock for too long;
+// `locked` says whether this save holds it.
+bool lockLog(HANDLE file, bool* locked) {
+    *locked = false;
+    for (DWORD waited = 0;; waited += LOCK_RETRY_MS) {
+        OVERLAPPED position = at(LOCK_OFFSET);
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &position) != 0) {
+            *locked = true;
+            return true;
+        }
+        if (GetLastError() != ERROR_LOCK_VIOLATION) return true;
+        if (waited >= LOCK_WAIT_MS) return false;
+        Sleep(LOCK_RETRY_MS);
+    }
+}
+
+void unlockLog(HANDLE file, bool locked) {
+    if (!locked) return;
+    OVERLAPPED position = at(LOCK_OFFSET);
+    UnlockFileEx(file, 0, 1, 0, &position);
+}
+
+bool readByte(HANDLE file, uint64_t offset, unsigned char* byte) {
+    OVERLAPPED position = at(offset);
+    DWORD read = 0;
+    return ReadFile(file, byte, 1, &read, &position) != 0 && read == 1;
+}
+
+// One write of all `size` bytes at the end of the file, whatever its size is
+// by then (both offset halves all ones), then the flush: true only when the
+// bytes are on the disk.
+bool appendAndFlush(HANDLE file, const char* bytes, size_t size) {
+    OVERLAPPED end = at(~0ull);
     DWORD written = 0;
-    bool ok = WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) != 0 && written == size;
-    if (CloseHandle(file) == 0) ok = false;
-    return ok;
+    return WriteFile(file, bytes, static_cast<DWORD>(size), &written, &end) != 0 && written == size &&
+           FlushFileBuffers(file) != 0;
+}
+
+void cutBack(HANDLE file, uint64_t before, size_t attempted) {
+    uint64_t now = 0;
+    if (!logSize(file, &now) || !mayCutBack(before, now, attempted)) return;
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(before);
+    if (SetFilePointerEx(file, position, nullptr, FILE_BEGIN) != 0) SetEndOfFile(file);
+}
+
+// A log this save created and could not fill is removed again, so no empty
+// file is left behind. Only when no one else has it open (the open asks for
+// it alone) and it is still empty: another window may have saved into it
+// since this one let go.
+void removeIfEmpty(const char16_t* path) {
+    HANDLE file = CreateFileW(wide(path), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    uint64_t size = 0;
+    if (logSize(file, &size) && size == 0) {
+        FILE_DISPOSITION_INFO remove{TRUE};
+        SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
+    }
+    CloseHandle(file);
 }
 
 // The big buffers live outside the stack frame of a window-procedure call.
-char utf8Buffer[RECORD_UTF8_CAPACITY];
+char saveBytes[RECORD_SAVE_CAPACITY];
 char16_t recordLine[RECORD_LINE_CAPACITY];
 char16_t headerLine[RECORD_HEADER_CAPACITY];
 
-// A new file: the byte-order mark and the header, in their own
-// open-write-close. Returns false when they could not be written; a file this
-// step created and could not fill is removed again, so that the next save
-// starts it afresh rather than appending to a file without its header.
-bool writeHeader(const ToolDefinition& tool, const char16_t* path) {
-    buildHeaderLine(tool, headerLine, RECORD_HEADER_CAPACITY);
-    for (size_t i = 0; i < RECORD_BOM_SIZE; ++i) utf8Buffer[i] = static_cast<char>(RECORD_BOM[i]);
-    int size = recordLineToUtf8(headerLine, utf8Buffer + RECORD_BOM_SIZE, RECORD_UTF8_CAPACITY - RECORD_BOM_SIZE);
-    if (size < 0) return false;
-    HANDLE file = openForAppend(path, true);
-    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
-    if (writeAndClose(file, utf8Buffer, RECORD_BOM_SIZE + static_cast<size_t>(size))) return true;
-    DeleteFileW(wide(path));
-    return false;
-}
-
-bool writeRecord(const char16_t* path) {
-    int size = recordLineToUtf8(recordLine, utf8Buffer, RECORD_UTF8_CAPACITY);
-    if (size < 0) return false;
-    HANDLE file = openForAppend(path, false);
+// The record (already in recordLine), and the header or line end it needs,
+// appended to the log. On any failure the log keeps the bytes it had.
+bool writeRecord(const ToolDefinition& tool, const char16_t* path) {
+    bool created = false;
+    HANDLE file = openLog(path, &created);
     if (file == INVALID_HANDLE_VALUE) return false;
-    return writeAndClose(file, utf8Buffer, static_cast<size_t>(size));
+
+    bool locked = false;
+    uint64_t before = 0;
+    unsigned char last = 0;
+    bool ready = lockLog(file, &locked) && logSize(file, &before) && (before == 0 || readByte(file, before - 1, &last));
+    int size = -1;
+    if (ready) {
+        RecordLead lead = recordLead(before, last);
+        if (lead == LEAD_HEADER) buildHeaderLine(tool, headerLine, RECORD_HEADER_CAPACITY);
+        size = buildSaveBytes(lead, headerLine, recordLine, saveBytes, RECORD_SAVE_CAPACITY);
+    }
+    bool saved = size >= 0 && appendAndFlush(file, saveBytes, static_cast<size_t>(size));
+    if (size >= 0 && !saved) cutBack(file, before, static_cast<size_t>(size));
+    unlockLog(file, locked);
+    CloseHandle(file);
+    if (!saved && created) removeIfEmpty(path);
+    return saved;
 }
 
 // Steps 2 to 9 of a save: the folder, the file, the header and the record.
@@ -117,11 +190,9 @@ SaveOutcome appendRecord(const ToolDefinition& tool, char16_t* file, int fileCap
     GetLocalTime(&now);
     RecordTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 
-    bool existed = fileExists(path);
     buildRecordLine(tool, time, mainWindow.inputValues, mainWindow.lastResultText, recordLine,
                     RECORD_LINE_CAPACITY);
-    if (!existed && !writeHeader(tool, path)) return SAVE_FAILED;
-    return writeRecord(path) ? SAVE_DONE : SAVE_FAILED;
+    return writeRecord(tool, path) ? SAVE_DONE : SAVE_FAILED;
 }
 
 }  // namespace

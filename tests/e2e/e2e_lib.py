@@ -14,6 +14,7 @@ OSTRIVEL_WINE_RUN, OSTRIVEL_SOURCE_DIR; DISPLAY must name an X display.
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -377,6 +378,121 @@ class ProgramTest(unittest.TestCase):
 
     def tearDown(self):
         self.program.kill()
+
+
+# --- the record log -------------------------------------------------------
+# T112.csv in the prefix's local application-data folder, as the save button
+# writes it, and the message boxes the save opens.
+
+BOM = b"\xef\xbb\xbf"
+HEADER = "时间,工具,CRP,结果\r\n".encode("utf-8")
+RECORD = re.compile(rb"(\d{4})-(\d\d)-(\d\d) (\d\d):(\d\d):(\d\d),Ostrivel,CRP=([^,]*),"
+                    rb"(\xe5\x88\x86\xe7\xba\xa7\xef\xbc\x9a\d \xe7\xba\xa7)\r\n\r\n")
+
+SAVED_CAPTION = "已保存"
+SAVED_MESSAGE = "本次结果已追加保存到本地记录（CSV，可用 Excel 打开）。"
+REFUSED_CAPTION = "提示"
+REFUSED_MESSAGE = "请先点击“计算”生成结果，再保存记录。"
+FAILED_CAPTION = "保存失败"
+
+_folders = None
+
+
+def folders():
+    """(Windows path, Unix path) of the local application-data folder, asked of Wine."""
+    global _folders
+    if _folders is None:
+        done = wine("cmd", "/c", "echo", "%LOCALAPPDATA%")
+        windows = done.stdout.decode("utf-8", "replace").strip().splitlines()[-1].strip()
+        done = wine("winepath", "-u", windows)
+        unix = done.stdout.decode("utf-8", "replace").strip().splitlines()[-1].strip()
+        _folders = (windows, unix.rstrip("/"))
+    return _folders
+
+
+def suite_dir():
+    return os.path.join(folders()[1], "KelvoMedSuite")
+
+
+def log_path():
+    return os.path.join(suite_dir(), "records", "T112.csv")
+
+
+def log_windows_path():
+    return folders()[0] + "\\KelvoMedSuite\\records\\T112.csv"
+
+
+def read_log():
+    with open(log_path(), "rb") as f:
+        return f.read()
+
+
+def records(data):
+    """The records after the byte-order mark and the header, checking that
+    nothing else is in the file."""
+    assert data.startswith(BOM + HEADER), data[:40]
+    body = data[len(BOM + HEADER):]
+    found = []
+    position = 0
+    while position < len(body):
+        match = RECORD.match(body, position)
+        assert match, body[position:position + 80]
+        found.append(match)
+        position = match.end()
+    return found
+
+
+def warm_up_program():
+    """A cold Wine (its server gone since the last run) can take longer than
+    the library's minute to bring up the first window. One start of the
+    program, retried once, absorbs that before any test counts time; meant
+    as a test file's setUpModule."""
+    if not (EXE and os.environ.get("DISPLAY")):
+        return
+    folders()
+    for attempt in range(2):
+        try:
+            Program().close()
+            return
+        except (RuntimeError, subprocess.TimeoutExpired):
+            if attempt == 1:
+                raise
+
+
+class RecordLogTest(ProgramTest):
+    """A program test that starts without a log (and without its folders)."""
+
+    def setUp(self):
+        require_environment(self)
+        self.fresh_log_folder()
+        super().setUp()
+
+    def fresh_log_folder(self):
+        if os.path.isfile(suite_dir()):
+            os.remove(suite_dir())
+        shutil.rmtree(suite_dir(), ignore_errors=True)
+
+    def calculate(self, text, result):
+        self.assertTrue(self.program.replace_input(text))
+        self.program.click_control(ID_CALCULATE)
+        self.assertTrue(self.program.wait_text(ID_RESULT, result), "no result for " + text)
+
+    def save(self):
+        """Clicks 保存记录 and returns the one message box it opens (caption,
+        text), after closing it."""
+        self.program.click_control(ID_SAVE)
+        dialogs = self.program.wait_dialog()
+        self.assertEqual(len(dialogs), 1, dialogs)
+        self.assertTrue(self.program.close_dialogs())
+        return dialogs[0]["caption"], "".join(dialogs[0]["texts"])
+
+    def assert_saved(self):
+        caption, text = self.save()
+        self.assertEqual((caption, text), (SAVED_CAPTION, SAVED_MESSAGE))
+
+    def assert_refused(self):
+        caption, text = self.save()
+        self.assertEqual((caption, text), (REFUSED_CAPTION, REFUSED_MESSAGE))
 
 
 def main():

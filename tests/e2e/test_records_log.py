@@ -3,123 +3,18 @@ T112.csv in the prefix's local application-data folder, the message boxes,
 and the truth about failures (a file held by another process)."""
 import datetime
 import os
-import re
-import shutil
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_lib  # noqa: E402
-from e2e_lib import ID_CALCULATE, ID_RESET, ID_RESULT, ID_SAVE  # noqa: E402
+from e2e_lib import (BOM, FAILED_CAPTION, HEADER, ID_CALCULATE, ID_RESET, ID_RESULT, RECORD,  # noqa: E402
+                     log_path, log_windows_path, read_log, records, suite_dir)
 
-BOM = b"\xef\xbb\xbf"
-HEADER = "时间,工具,CRP,结果\r\n".encode("utf-8")
-RECORD = re.compile(rb"(\d{4})-(\d\d)-(\d\d) (\d\d):(\d\d):(\d\d),Ostrivel,CRP=([^,]*),"
-                    rb"(\xe5\x88\x86\xe7\xba\xa7\xef\xbc\x9a\d \xe7\xba\xa7)\r\n\r\n")
-
-SAVED_CAPTION = "已保存"
-SAVED_MESSAGE = "本次结果已追加保存到本地记录（CSV，可用 Excel 打开）。"
-REFUSED_CAPTION = "提示"
-REFUSED_MESSAGE = "请先点击“计算”生成结果，再保存记录。"
-FAILED_CAPTION = "保存失败"
-
-_folders = None
+setUpModule = e2e_lib.warm_up_program
 
 
-def folders():
-    """(Windows path, Unix path) of the local application-data folder, asked of Wine."""
-    global _folders
-    if _folders is None:
-        done = e2e_lib.wine("cmd", "/c", "echo", "%LOCALAPPDATA%")
-        windows = done.stdout.decode("utf-8", "replace").strip().splitlines()[-1].strip()
-        done = e2e_lib.wine("winepath", "-u", windows)
-        unix = done.stdout.decode("utf-8", "replace").strip().splitlines()[-1].strip()
-        _folders = (windows, unix.rstrip("/"))
-    return _folders
-
-
-def suite_dir():
-    return os.path.join(folders()[1], "KelvoMedSuite")
-
-
-def log_path():
-    return os.path.join(suite_dir(), "records", "T112.csv")
-
-
-def log_windows_path():
-    return folders()[0] + "\\KelvoMedSuite\\records\\T112.csv"
-
-
-def read_log():
-    with open(log_path(), "rb") as f:
-        return f.read()
-
-
-def records(data):
-    """The records after the byte-order mark and the header, checking that
-    nothing else is in the file."""
-    assert data.startswith(BOM + HEADER), data[:40]
-    body = data[len(BOM + HEADER):]
-    found = []
-    position = 0
-    while position < len(body):
-        match = RECORD.match(body, position)
-        assert match, body[position:position + 80]
-        found.append(match)
-        position = match.end()
-    return found
-
-
-def setUpModule():
-    """A cold Wine (its server gone since the last run) can take longer than
-    the library's minute to bring up the first window. One start of the
-    program here, retried once, absorbs that before any test counts time."""
-    if not (os.environ.get("OSTRIVEL_EXE") and os.environ.get("DISPLAY")):
-        return
-    folders()
-    for attempt in range(2):
-        try:
-            e2e_lib.Program().close()
-            return
-        except (RuntimeError, subprocess.TimeoutExpired):
-            if attempt == 1:
-                raise
-
-
-class RecordLog(e2e_lib.ProgramTest):
-    def setUp(self):
-        e2e_lib.require_environment(self)
-        # Every test starts without a log (and without its folders).
-        if os.path.isfile(suite_dir()):
-            os.remove(suite_dir())
-        shutil.rmtree(suite_dir(), ignore_errors=True)
-        super().setUp()
-
-    # --- helpers ------------------------------------------------------------
-    def calculate(self, text, result):
-        self.assertTrue(self.program.replace_input(text))
-        self.program.click_control(ID_CALCULATE)
-        self.assertTrue(self.program.wait_text(ID_RESULT, result), "no result for " + text)
-
-    def save(self):
-        """Clicks 保存记录 and returns the one message box it opens (caption,
-        text), after closing it."""
-        self.program.click_control(ID_SAVE)
-        dialogs = self.program.wait_dialog()
-        self.assertEqual(len(dialogs), 1, dialogs)
-        self.assertTrue(self.program.close_dialogs())
-        return dialogs[0]["caption"], "".join(dialogs[0]["texts"])
-
-    def assert_saved(self):
-        caption, text = self.save()
-        self.assertEqual((caption, text), (SAVED_CAPTION, SAVED_MESSAGE))
-
-    def assert_refused(self):
-        caption, text = self.save()
-        self.assertEqual((caption, text), (REFUSED_CAPTION, REFUSED_MESSAGE))
-
-    # --- tests --------------------------------------------------------------
+class RecordLog(e2e_lib.RecordLogTest):
     def test_save_before_calculating_refuses_and_creates_nothing(self):
         self.assert_refused()
         self.assertFalse(os.path.exists(suite_dir()))
@@ -213,6 +108,28 @@ class RecordLog(e2e_lib.ProgramTest):
                 self.assertTrue(data.startswith(existing))
                 self.assertRegex(data[len(existing):], b"^" + RECORD.pattern + b"$")
                 self.assertIn(b"CRP=150,", data[len(existing):])
+
+    def test_torn_last_line_is_kept_and_the_record_starts_a_line_of_its_own(self):
+        # A log cut short in the middle of a record (power lost mid-write,
+        # or a full disk under an older version): its bytes stay as they
+        # are, and a line end comes before the next record.
+        os.makedirs(os.path.dirname(log_path()))
+        whole = BOM + HEADER + "2020-01-02 03:04:05,Ostrivel,CRP=8,分级：0 级\r\n\r\n".encode("utf-8")
+        torn = "2020-01-02 03:04:06,Ostrivel,CRP=8,分级：0".encode("utf-8")
+        cases = (
+            (torn, b"\r\n"),
+            (torn[:-5], b"\r\n"),                    # "分" and two of the three bytes of "级"
+            (torn + " 级\r".encode("utf-8"), b"\n"),   # between CR and LF
+        )
+        self.calculate("8", "分级：0 级\r\n")
+        for tail, line_end in cases:
+            with self.subTest(tail=tail[-6:]):
+                with open(log_path(), "wb") as f:
+                    f.write(whole + tail)
+                self.assert_saved()
+                data = read_log()
+                self.assertEqual(data[:len(whole + tail)], whole + tail)
+                self.assertRegex(data[len(whole + tail):], b"^" + line_end + RECORD.pattern + rb"\Z")
 
     def test_save_after_reset_refuses_again(self):
         self.calculate("8", "分级：0 级\r\n")

@@ -185,6 +185,42 @@ TEST(RecordText, LongestLinesConvertToUtf8Whole) {
     EXPECT_EQ(recordLineToUtf8(grade, out.data(), 15), -1);
 }
 
+TEST(RecordText, WhatASaveWritesDependsOnHowTheLogEnds) {
+    struct Case {
+        uint64_t size;
+        unsigned char last;
+        RecordLead lead;
+        std::string bytes;   // what comes before the record
+    };
+    const Case cases[] = {
+        {0, 0, LEAD_HEADER, "\xEF\xBB\xBF时间,工具,CRP,结果\r\n"},
+        {100, '\n', LEAD_NOTHING, ""},
+        {100, '0', LEAD_LINE_END, "\r\n"},      // a record cut after its last digit
+        {100, 0xE7, LEAD_LINE_END, "\r\n"},     // ... inside a UTF-8 character
+        {3, 0xBF, LEAD_LINE_END, "\r\n"},       // a byte-order mark alone
+        {100, '\r', LEAD_LINE_FEED, "\n"},       // ... between its CR and LF
+    };
+    char16_t head[RECORD_HEADER_CAPACITY];
+    buildHeaderLine(CRP_TOOL, head, RECORD_HEADER_CAPACITY);
+    const char16_t* line = u"2025-03-01 09:30:05,Ostrivel,CRP=8,分级：0 级\r\n\r\n";
+    const std::string lineBytes = "2025-03-01 09:30:05,Ostrivel,CRP=8,分级：0 级\r\n\r\n";
+    std::vector<char> out(RECORD_SAVE_CAPACITY);
+    for (const Case& c : cases) {
+        RecordLead lead = recordLead(c.size, c.last);
+        EXPECT_EQ(lead, c.lead) << c.size << " " << int(c.last);
+        int n = buildSaveBytes(lead, head, line, out.data(), out.size());
+        ASSERT_GE(n, 0);
+        EXPECT_EQ(std::string(out.data(), size_t(n)), c.bytes + lineBytes) << int(c.last);
+        // Too small by one byte: nothing, rather than a part.
+        EXPECT_EQ(buildSaveBytes(lead, head, line, out.data(), size_t(n) - 1), -1);
+    }
+
+    // The longest header with the longest record still go out in one write.
+    std::u16string longHeader(RECORD_HEADER_CAPACITY - 1, u'标'), longLine(RECORD_LINE_CAPACITY - 1, u'级');
+    EXPECT_EQ(buildSaveBytes(LEAD_HEADER, longHeader.c_str(), longLine.c_str(), out.data(), out.size()),
+              int(RECORD_SAVE_CAPACITY));
+}
+
 TEST(RecordText, FolderAndFilePaths) {
     char16_t folder[RECORD_FOLDER_CAPACITY];
     ASSERT_TRUE(buildRecordFolderPath(u"C:\\Users\\张三\\AppData\\Local", folder, RECORD_FOLDER_CAPACITY));
