@@ -2,6 +2,7 @@
 // controls, call the engine and put the outcome on the screen. The texts and
 // the reading of the boxes are portable (command_text.cpp).
 #include "engine/text.h"
+#include "engine/wide_win.h"
 #include "ui/command_text.h"
 #include "ui/layout.h"
 #include "ui/main_window_win.h"

@@ -41,10 +41,6 @@ extern MainWindow mainWindow;
 inline HWND inputBox(int i) { return static_cast<HWND>(mainWindow.handles[SLOT_INPUT_BOXES + i]); }
 inline HWND windowAt(int slot) { return static_cast<HWND>(mainWindow.handles[slot]); }
 
-// Win32 wide text is UTF-16 on Windows: the core's char16_t texts pass as is.
-inline const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-inline wchar_t* wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
-
 int runMainWindow(HINSTANCE instance, const ToolDefinition& tool);
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

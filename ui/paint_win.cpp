@@ -4,6 +4,7 @@
 #include "ui/paint_win.h"
 
 #include "engine/text.h"
+#include "engine/wide_win.h"
 #include "ui/command_text.h"
 #include "ui/main_window_win.h"
 
