@@ -3,8 +3,6 @@
 // the Windows half (selftest_win.cpp).
 #pragma once
 
-#include <cstddef>
-
 #include "engine/tool.h"
 
 constexpr int SELFTEST_PATH_CAPACITY = 520;     // 519 units and the terminator
@@ -28,13 +26,6 @@ int buildSelfTestReport(const ToolDefinition& tool, char16_t* report, int report
 
 // The exit code for an error count and the outcome of writing the file.
 int selfTestExitCode(int errorCount, bool written);
-
-// UTF-16 to UTF-8, lone surrogates as U+FFFD (as WideCharToMultiByte does).
-// Writes at most `size` bytes, no terminator; returns the byte count, or -1
-// when the text does not fit (nothing usable is written then).
-int utf16ToUtf8(const char16_t* text, size_t length, char* out, size_t size);
-// Bytes the UTF-8 form of `length` units needs.
-size_t utf8Size(const char16_t* text, size_t length);
 
 // Windows half: writes the text as UTF-8, no byte-order mark. Returns true
 // when every byte was written.

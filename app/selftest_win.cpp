@@ -3,7 +3,7 @@
 
 #include "app/selftest.h"
 #include "engine/text.h"
-#include "ui/main_window_win.h"
+#include "engine/wide_win.h"
 
 namespace {
 // Every report the 16384-unit buffer can hold fits: at most 3 bytes a unit.

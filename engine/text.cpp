@@ -302,3 +302,48 @@ int formatText(char16_t* dest, int capacity, const char16_t* format, ...) {
     va_end(args);
     return result;
 }
+
+size_t utf8Size(const char16_t* text, size_t length) {
+    size_t bytes = 0;
+    for (size_t i = 0; i < length; ++i) {
+        char16_t u = text[i];
+        if (u < 0x80) bytes += 1;
+        else if (u < 0x800) bytes += 2;
+        else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            bytes += 4;
+            ++i;
+        } else {
+            bytes += 3;   // any other unit, a lone surrogate as U+FFFD
+        }
+    }
+    return bytes;
+}
+
+int utf16ToUtf8(const char16_t* text, size_t length, char* out, size_t size) {
+    size_t needed = utf8Size(text, length);
+    if (needed > size || needed > 0x7FFFFFFF) return -1;
+    size_t n = 0;
+    auto put = [&](unsigned value) { out[n++] = static_cast<char>(static_cast<unsigned char>(value)); };
+    for (size_t i = 0; i < length; ++i) {
+        unsigned u = text[i];
+        if (u < 0x80) {
+            put(u);
+        } else if (u < 0x800) {
+            put(0xC0 | (u >> 6));
+            put(0x80 | (u & 0x3F));
+        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            unsigned c = 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+            ++i;
+            put(0xF0 | (c >> 18));
+            put(0x80 | ((c >> 12) & 0x3F));
+            put(0x80 | ((c >> 6) & 0x3F));
+            put(0x80 | (c & 0x3F));
+        } else {
+            if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;
+            put(0xE0 | (u >> 12));
+            put(0x80 | ((u >> 6) & 0x3F));
+            put(0x80 | (u & 0x3F));
+        }
+    }
+    return static_cast<int>(n);
+}

@@ -67,3 +67,13 @@ int textAppendUnits(char16_t* dest, int capacity, const char16_t* source, size_t
 // the C runtime.
 int formatText(char16_t* dest, int capacity, const char16_t* format, ...);
 int formatTextV(char16_t* dest, int capacity, const char16_t* format, va_list args);
+
+// The files the program writes (the self-test report, the record log) are
+// UTF-8.
+//
+// UTF-16 to UTF-8, lone surrogates as U+FFFD (as WideCharToMultiByte does).
+// Writes at most `size` bytes, no terminator; returns the byte count, or -1
+// when the text does not fit (nothing usable is written then).
+int utf16ToUtf8(const char16_t* text, size_t length, char* out, size_t size);
+// Bytes the UTF-8 form of `length` units needs.
+size_t utf8Size(const char16_t* text, size_t length);

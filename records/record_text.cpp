@@ -1,6 +1,5 @@
 #include "records/record_text.h"
 
-#include "app/selftest.h"
 #include "engine/text.h"
 
 const unsigned char RECORD_BOM[RECORD_BOM_SIZE] = {0xEF, 0xBB, 0xBF};

@@ -12,6 +12,7 @@
 #include <shlobj.h>
 
 #include "engine/text.h"
+#include "engine/wide_win.h"
 #include "records/record_text.h"
 #include "ui/main_window_win.h"
 

@@ -2,8 +2,9 @@
 // controls, call the engine and put the outcome on the screen. The texts and
 // the reading of the boxes are portable (command_text.cpp).
 #include "engine/text.h"
+#include "engine/wide_win.h"
 #include "ui/command_text.h"
-#include "ui/layout.h"
+#include "ui/controls.h"
 #include "ui/main_window_win.h"
 
 namespace {
@@ -50,12 +51,12 @@ void calculateCommand() {
                  VERDICT_TEXT_CAPACITY, &mainWindow.level, mainWindow.lastResultText, LAST_RESULT_CAPACITY);
 
     mainWindow.copyText[0] = 0;
-    SetWindowTextW(windowAt(SLOT_RESULT_BOX), wide(resultText));
-    SetWindowTextW(windowAt(SLOT_VERDICT_LABEL), wide(verdictText));
+    SetWindowTextW(windowAt(slot::RESULT_BOX), wide(resultText));
+    SetWindowTextW(windowAt(slot::VERDICT_LABEL), wide(verdictText));
     buildCopyText(tool.kind, resultText, verdictText, mainWindow.copyText, COPY_TEXT_CAPACITY);
 
     // The label repaints in the colour of the new level.
-    InvalidateRect(windowAt(SLOT_VERDICT_LABEL), nullptr, TRUE);
+    InvalidateRect(windowAt(slot::VERDICT_LABEL), nullptr, TRUE);
     invalidateWindow();
 
     formatCalculatedStatus(tool.name, mainWindow.StatusText, STATUS_TEXT_CAPACITY);
@@ -96,9 +97,9 @@ void resetCommand() {
     const ToolDefinition& tool = *mainWindow.tool;
     const int inputCount = shownInputCount(tool.inputCount);
     for (int i = 0; i < inputCount; ++i) showDefaultValue(i);
-    SetWindowTextW(windowAt(SLOT_RESULT_BOX), L"");
-    SetWindowTextW(windowAt(SLOT_VERDICT_LABEL), wide(HINT_TEXT));
-    SetWindowTextW(windowAt(SLOT_NOTE_LABEL), wide(noteText(tool)));
+    SetWindowTextW(windowAt(slot::RESULT_BOX), L"");
+    SetWindowTextW(windowAt(slot::VERDICT_LABEL), wide(HINT_TEXT));
+    SetWindowTextW(windowAt(slot::NOTE_LABEL), wide(noteText(tool)));
     textCopy(mainWindow.StatusText, STATUS_TEXT_CAPACITY, RESET_STATUS);
     mainWindow.lastResultText[0] = 0;
     mainWindow.level = 0;

@@ -1,12 +1,16 @@
 // The main window: its state, class, creation, controls, window procedure
 // and message loop. Painting lives in paint_win.cpp, the commands in
-// commands_win.cpp; every fixed number comes from the tables in layout.h.
+// commands_win.cpp; every place and size comes from the tables in
+// controls.h and window_frame.h.
 #include "ui/main_window_win.h"
 
 #include "engine/text.h"
+#include "engine/wide_win.h"
 #include "ui/command_text.h"
-#include "ui/layout.h"
+#include "ui/controls.h"
 #include "ui/paint_win.h"
+#include "ui/theme.h"
+#include "ui/window_frame.h"
 
 MainWindow mainWindow;
 
@@ -15,27 +19,28 @@ namespace {
 const wchar_t WINDOW_CLASS[] = L"KelvoMedToolWnd";
 constexpr WORD ICON_RESOURCE = 1;
 
-// The layout tables spell style bits as numbers; they must be the system's.
-static_assert(MAIN_WINDOW_STYLE == static_cast<uint32_t>(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
-static_assert(STYLE_CHILD == static_cast<uint32_t>(WS_CHILD));
-static_assert(STYLE_VISIBLE == static_cast<uint32_t>(WS_VISIBLE));
-static_assert(STYLE_VSCROLL == static_cast<uint32_t>(WS_VSCROLL));
-static_assert(STYLE_SS_RIGHT == static_cast<uint32_t>(SS_RIGHT));
-static_assert(STYLE_ES_MULTILINE == static_cast<uint32_t>(ES_MULTILINE));
-static_assert(STYLE_ES_AUTOVSCROLL == static_cast<uint32_t>(ES_AUTOVSCROLL));
-static_assert(STYLE_ES_AUTOHSCROLL == static_cast<uint32_t>(ES_AUTOHSCROLL));
-static_assert(STYLE_ES_READONLY == static_cast<uint32_t>(ES_READONLY));
-static_assert(STYLE_BS_OWNERDRAW == static_cast<uint32_t>(BS_OWNERDRAW));
-static_assert(EXSTYLE_CLIENTEDGE == static_cast<uint32_t>(WS_EX_CLIENTEDGE));
-static_assert(TEXT_ONE_LINE == static_cast<uint32_t>(DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS));
-static_assert(TEXT_ALIGN_CENTRE == static_cast<uint32_t>(DT_CENTER) && TEXT_ALIGN_RIGHT == static_cast<uint32_t>(DT_RIGHT));
-// The tables' slots are the state record's.
-static_assert(slot::INPUT_BOXES == SLOT_INPUT_BOXES && slot::RESULT_BOX == SLOT_RESULT_BOX);
-static_assert(slot::VERDICT_LABEL == SLOT_VERDICT_LABEL && slot::NOTE_LABEL == SLOT_NOTE_LABEL);
-static_assert(slot::BUTTONS == SLOT_BUTTONS && slot::FONTS == SLOT_FONTS);
-static_assert(slot::WHITE == SLOT_WHITE_BRUSH && slot::BACKGROUND == SLOT_BACKGROUND_BRUSH);
-static_assert(slot::COUNT == HANDLE_SLOT_COUNT);
+// Movable and minimisable, never resized.
+constexpr DWORD MAIN_WINDOW_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
 static_assert(MAX_SHOWN_INPUTS == MAX_INPUTS);
+
+struct WindowStyles {
+    DWORD exStyle;
+    DWORD style;
+};
+// The window styles of each kind of control; none is a tab stop.
+WindowStyles stylesOf(ControlStyle style) {
+    constexpr DWORD CHILD = WS_CHILD | WS_VISIBLE;
+    switch (style) {
+    case ControlStyle::Label: return {0, CHILD};
+    case ControlStyle::RightLabel: return {0, CHILD | SS_RIGHT};
+    case ControlStyle::InputBox: return {WS_EX_CLIENTEDGE, CHILD | ES_AUTOHSCROLL};
+    case ControlStyle::ResultBox:
+        return {WS_EX_CLIENTEDGE, CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY};
+    case ControlStyle::OwnerDrawnButton: return {0, CHILD | BS_OWNERDRAW};
+    }
+    return {0, CHILD};
+}
 
 const wchar_t* classNameOf(ControlClass controlClass) {
     switch (controlClass) {
@@ -46,13 +51,14 @@ const wchar_t* classNameOf(ControlClass controlClass) {
     return L"STATIC";
 }
 
-HFONT fontOf(int role) { return static_cast<HFONT>(mainWindow.handles[SLOT_FONTS + role]); }
+HFONT fontOf(int role) { return static_cast<HFONT>(mainWindow.handles[slot::FONTS + role]); }
 
 // Creates one control of a table row, shifted down by yOffset and with its
 // id (and slot) advanced by index; sends its font when the table names one.
 HWND createControl(const ControlSpec& spec, int yOffset, int index, const char16_t* text) {
     const int id = spec.id == 0 ? 0 : spec.id + index;
-    HWND control = CreateWindowExW(spec.exStyle, classNameOf(spec.controlClass), wide(text), spec.style,
+    const WindowStyles styles = stylesOf(spec.style);
+    HWND control = CreateWindowExW(styles.exStyle, classNameOf(spec.controlClass), wide(text), styles.style,
                                    spec.x, spec.y + yOffset, spec.width, spec.height, mainWindow.window,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), mainWindow.instance, nullptr);
     if (spec.slot != NO_SLOT) mainWindow.handles[spec.slot + index] = control;
@@ -138,13 +144,13 @@ LRESULT onCommand(HWND window, WPARAM wParam, LPARAM lParam) {
 void createFontsAndBrushes() {
     for (int role = 0; role < FONT_COUNT; ++role) {
         const FontSpec& spec = FONT_TABLE[role];
-        mainWindow.handles[SLOT_FONTS + role] =
+        mainWindow.handles[slot::FONTS + role] =
             CreateFontW(-spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                         wide(spec.face));
     }
-    mainWindow.handles[SLOT_WHITE_BRUSH] = CreateSolidBrush(toColorRef(colour::WHITE));
-    mainWindow.handles[SLOT_BACKGROUND_BRUSH] = CreateSolidBrush(toColorRef(colour::WINDOW_BACKGROUND));
+    mainWindow.handles[slot::WHITE] = CreateSolidBrush(toColorRef(colour::WHITE));
+    mainWindow.handles[slot::BACKGROUND] = CreateSolidBrush(toColorRef(colour::WINDOW_BACKGROUND));
 }
 
 void registerWindowClass() {
@@ -155,7 +161,7 @@ void registerWindowClass() {
     windowClass.hInstance = mainWindow.instance;
     windowClass.hIcon = LoadIconW(mainWindow.instance, MAKEINTRESOURCEW(ICON_RESOURCE));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(mainWindow.handles[SLOT_BACKGROUND_BRUSH]);
+    windowClass.hbrBackground = static_cast<HBRUSH>(mainWindow.handles[slot::BACKGROUND]);
     windowClass.lpszClassName = WINDOW_CLASS;
     RegisterClassExW(&windowClass);
 }

@@ -4,13 +4,24 @@
 #include "ui/paint_win.h"
 
 #include "engine/text.h"
+#include "engine/wide_win.h"
 #include "ui/command_text.h"
 #include "ui/main_window_win.h"
+#include "ui/paint_steps.h"
 
 namespace {
 
-HFONT fontOf(int role) { return static_cast<HFONT>(mainWindow.handles[SLOT_FONTS + role]); }
-HBRUSH whiteBrush() { return static_cast<HBRUSH>(mainWindow.handles[SLOT_WHITE_BRUSH]); }
+HFONT fontOf(int role) { return static_cast<HFONT>(mainWindow.handles[slot::FONTS + role]); }
+HBRUSH whiteBrush() { return static_cast<HBRUSH>(mainWindow.handles[slot::WHITE]); }
+
+UINT alignFlags(TextAlign align) {
+    switch (align) {
+    case TEXT_ALIGN_LEFT: return DT_LEFT;
+    case TEXT_ALIGN_CENTRE: return DT_CENTER;
+    case TEXT_ALIGN_RIGHT: return DT_RIGHT;
+    }
+    return DT_LEFT;
+}
 
 void paintStep(HDC dc, const PaintStep& step, int clientRight, int clientBottom) {
     const Box box = paintStepBox(step, clientRight, clientBottom);
@@ -42,7 +53,7 @@ void paintStep(HDC dc, const PaintStep& step, int clientRight, int clientBottom)
     case PaintText::Status: text = mainWindow.StatusText; break;
     case PaintText::None: break;
     }
-    drawTextIn(dc, box.left, box.top, box.width(), box.height(), text, step.colour, fontOf(step.font), step.align);
+    drawTextIn(dc, box.left, box.top, box.width(), box.height(), text, step.colour, fontOf(step.font), alignFlags(step.align));
 }
 
 }  // namespace
@@ -103,7 +114,7 @@ void drawButton(const DRAWITEMSTRUCT& item) {
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, toColorRef(look.caption));
     RECT textRect = rect;
-    DrawTextW(item.hDC, caption, -1, &textRect, TEXT_CENTRED);
+    DrawTextW(item.hDC, caption, -1, &textRect, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
     SelectObject(item.hDC, oldFont);
 }
 
@@ -116,9 +127,9 @@ HBRUSH editColours(HDC dc) {
 HBRUSH staticColours(HDC dc, HWND control) {
     SetBkMode(dc, TRANSPARENT);
     Rgb text = colour::QUIET_TEXT;
-    if (control == windowAt(SLOT_VERDICT_LABEL)) {
+    if (control == windowAt(slot::VERDICT_LABEL)) {
         text = verdictColour(mainWindow.level);
-    } else if (control == windowAt(SLOT_RESULT_BOX) || control == windowAt(SLOT_NOTE_LABEL)) {
+    } else if (control == windowAt(slot::RESULT_BOX) || control == windowAt(slot::NOTE_LABEL)) {
         text = colour::BODY_TEXT;
     }
     SetTextColor(dc, toColorRef(text));

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "ui/layout.h"
+#include "ui/theme.h"
 
 constexpr COLORREF toColorRef(Rgb colour) {
     return RGB(rgbRed(colour), rgbGreen(colour), rgbBlue(colour));

@@ -168,4 +168,28 @@ TEST(NumberText, ReadsInputBoxTextsAsWcstodDoes) {
     EXPECT_TRUE(std::signbit(readWideNumber(u"-0", nullptr)));
 }
 
+TEST(Utf8, EncodesEveryFormAndReplacesLoneSurrogates) {
+    struct Case {
+        std::u16string text;
+        std::string utf8;
+    } cases[] = {
+        {u"A|1", "A|1"},
+        {u"é", "\xC3\xA9"},
+        {u"级", "\xE7\xBA\xA7"},
+        {u"\U0001F600", "\xF0\x9F\x98\x80"},
+        {std::u16string(1, char16_t(0xD800)) + u"x", "\xEF\xBF\xBDx"},
+        {std::u16string(1, char16_t(0xDC00)), "\xEF\xBF\xBD"},
+        {u"\r\n", "\r\n"},
+    };
+    for (const Case& c : cases) {
+        char out[16];
+        int n = utf16ToUtf8(c.text.data(), c.text.size(), out, sizeof out);
+        ASSERT_GE(n, 0);
+        EXPECT_EQ(std::string(out, static_cast<size_t>(n)), c.utf8);
+        EXPECT_EQ(utf8Size(c.text.data(), c.text.size()), c.utf8.size());
+    }
+    char tiny[2];
+    EXPECT_EQ(utf16ToUtf8(u"级", 1, tiny, sizeof tiny), -1);
+}
+
 }  // namespace
