@@ -14,7 +14,7 @@
 #include "engine/text.h"
 #include "engine/wide_win.h"
 #include "records/record_text.h"
-#include "ui/main_window_win.h"
+#include "records/save_command_win.h"
 
 namespace {
 
@@ -165,7 +165,8 @@ bool writeRecord(const ToolDefinition& tool, const char16_t* path) {
 // Steps 2 to 9 of a save: the folder, the file, the header and the record.
 // `file` receives the path to name to the user (the file name alone when
 // there is no folder).
-SaveOutcome appendRecord(const ToolDefinition& tool, char16_t* file, int fileCapacity) {
+SaveOutcome appendRecord(const SaveRequest& request, char16_t* file, int fileCapacity) {
+    const ToolDefinition& tool = *request.tool;
     buildRecordFileName(tool.id, file, fileCapacity);
 
     wchar_t appData[MAX_PATH];
@@ -191,28 +192,26 @@ SaveOutcome appendRecord(const ToolDefinition& tool, char16_t* file, int fileCap
     GetLocalTime(&now);
     RecordTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 
-    buildRecordLine(tool, time, mainWindow.inputValues, mainWindow.lastResultText, recordLine,
-                    RECORD_LINE_CAPACITY);
+    buildRecordLine(tool, time, request.inputValues, request.lastResultText, recordLine, RECORD_LINE_CAPACITY);
     return writeRecord(tool, path) ? SAVE_DONE : SAVE_FAILED;
 }
 
 }  // namespace
 
-void saveCommand() {
-    if (mainWindow.lastResultText[0] == 0) {
-        MessageBoxW(mainWindow.window, wide(SAVE_REFUSED_MESSAGE), wide(SAVE_REFUSED_CAPTION),
-                    MB_OK | MB_ICONINFORMATION);
+void saveCommand(const SaveRequest& request) {
+    if (request.lastResultText[0] == 0) {
+        MessageBoxW(request.owner, wide(SAVE_REFUSED_MESSAGE), wide(SAVE_REFUSED_CAPTION), MB_OK | MB_ICONINFORMATION);
         return;
     }
 
     char16_t file[RECORD_PATH_CAPACITY];
-    SaveOutcome outcome = appendRecord(*mainWindow.tool, file, RECORD_PATH_CAPACITY);
+    SaveOutcome outcome = appendRecord(request, file, RECORD_PATH_CAPACITY);
 
     char16_t message[RECORD_MESSAGE_CAPACITY];
-    buildSaveOutcome(outcome, file, mainWindow.StatusText, STATUS_TEXT_CAPACITY, message, RECORD_MESSAGE_CAPACITY);
-    InvalidateRect(mainWindow.window, nullptr, FALSE);
+    buildSaveOutcome(outcome, file, request.status, request.statusCapacity, message, RECORD_MESSAGE_CAPACITY);
+    InvalidateRect(request.owner, nullptr, FALSE);
 
     const SaveOutcomeTexts& texts = saveOutcomeTexts(outcome);
-    MessageBoxW(mainWindow.window, wide(message), wide(texts.caption),
+    MessageBoxW(request.owner, wide(message), wide(texts.caption),
                 MB_OK | (texts.warning ? MB_ICONWARNING : MB_ICONINFORMATION));
 }

@@ -3,6 +3,7 @@
 // the reading of the boxes are portable (command_text.cpp).
 #include "engine/text.h"
 #include "engine/wide_win.h"
+#include "records/save_command_win.h"
 #include "ui/command_text.h"
 #include "ui/controls.h"
 #include "ui/main_window_win.h"
@@ -62,6 +63,13 @@ void calculateCommand() {
     formatCalculatedStatus(tool.name, mainWindow.StatusText, STATUS_TEXT_CAPACITY);
     invalidateWindow();
     SetFocus(mainWindow.window);
+}
+
+// Button 1002: the record log writes what the last calculation left behind
+// and reports in the window's status line.
+void saveFromWindow() {
+    saveCommand(SaveRequest{mainWindow.tool, mainWindow.inputValues, mainWindow.lastResultText, mainWindow.window,
+                            mainWindow.StatusText, STATUS_TEXT_CAPACITY});
 }
 
 void copyCommand() {

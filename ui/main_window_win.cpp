@@ -122,7 +122,7 @@ struct CommandEntry {
 };
 const CommandEntry COMMANDS[] = {
     {ID_CALCULATE, calculateCommand},
-    {ID_SAVE, saveCommand},
+    {ID_SAVE, saveFromWindow},
     {ID_COPY, copyCommand},
     {ID_RESET, resetCommand},
     {ID_ABOUT, aboutCommand},

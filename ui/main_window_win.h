@@ -1,5 +1,5 @@
-// The one main window's state, shared by its painting, its commands and the
-// record log's save command. Touched only by the GUI thread.
+// The one main window's state, shared by its painting and its commands (the
+// save command gets what it reads handed in). Touched only by the GUI thread.
 #pragma once
 
 #include <windows.h>
@@ -34,7 +34,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // Commands of the window (button ids 1001..1005).
 void calculateCommand();
-void saveCommand();
+void saveFromWindow();   // hands the window's state to the record log's saveCommand
 void copyCommand();
 void resetCommand();
 void aboutCommand();
