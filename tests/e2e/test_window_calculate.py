@@ -8,8 +8,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_lib as lib  # noqa: E402
-
-VERDICT_RECT = (492, 142, 984, 188)
+from e2e_lib import VERDICT_RECT  # noqa: E402
 
 
 class Calculate(lib.ProgramTest):
