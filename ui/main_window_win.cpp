@@ -22,6 +22,7 @@ constexpr WORD ICON_RESOURCE = 1;
 // Movable and minimisable, never resized.
 constexpr DWORD MAIN_WINDOW_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
+// The state record keeps a value for every input the window shows.
 static_assert(MAX_SHOWN_INPUTS == MAX_INPUTS);
 
 struct WindowStyles {

@@ -35,12 +35,64 @@ ID_RESULT = 3000
 TOOL_NAME = "Ostrivel"
 HINT_TEXT = "填写左侧参数，点击“计算”"
 
-LEVEL_COLOURS = {0: (0x00, 0x80, 0x60), 1: (0xB0, 0x84, 0x00), 2: (0xD6, 0x6C, 0x00), 3: (0xBE, 0x1E, 0x2D)}
-
 
 def rgb(value):
     """0xRRGGBB -> (r, g, b)."""
     return ((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF)
+
+
+# --- what the window should look like ----------------------------------------
+# Every expected place, size and colour of the window, once. They are written
+# out here, not read from the program's own tables: a wrong number there has
+# to disagree with one here.
+
+CLIENT_SIZE = (1020, 720)     # the client area the layout is drawn for
+WINDOW_SIZE = (1036, 780)     # the one outer size the window keeps
+
+# Rectangles in client coordinates: (left, top, right, bottom), right and
+# bottom exclusive.
+INPUT_LABEL_RECT = (24, 151, 208, 173)     # row 0
+INPUT_BOX_RECT = (216, 146, 368, 173)      # row 0
+UNIT_LABEL_RECT = (374, 150, 452, 172)     # row 0
+VERDICT_RECT = (492, 142, 984, 188)
+RESULT_BOX_RECT = (492, 196, 984, 428)
+NOTE_RECT = (492, 444, 984, 564)
+REFERENCE_RECT = (492, 576, 984, 632)
+BUTTON_RECTS = {
+    ID_CALCULATE: (20, 668, 172, 708),
+    ID_SAVE: (184, 668, 316, 708),
+    ID_COPY: (328, 668, 460, 708),
+    ID_RESET: (472, 668, 604, 708),
+    ID_ABOUT: (616, 668, 726, 708),
+}
+TITLE_RECT = (26, 12, 726, 50)
+HEADER_LINE_RECT = (28, 48, 748, 76)
+INPUTS_TITLE_RECT = (36, 104, 336, 133)    # down to the separator row
+RESULTS_TITLE_RECT = (492, 104, 792, 133)
+STATUS_RECT = (740, 704, 1004, 720)
+# The web address: from R - 240 to R - 26 (R, the client area's right edge).
+WEB_ADDRESS_SPAN = (240, 26)
+WEB_ADDRESS_TOP, WEB_ADDRESS_BOTTOM = 8, 34
+
+# Colours as 0xRRGGBB.
+WINDOW_BACKGROUND = 0xF4F7F9
+HEADER_BAND = 0x006C96
+HEADER_ACCENT = 0x0084B0
+TITLE_TEXT = 0xFFFFFF
+HEADER_LINE_TEXT = 0xD6ECF6
+WEB_ADDRESS_TEXT = 0xBEDCEB
+PANEL_FILL = 0xFFFFFF
+PANEL_BORDER = 0xDAE2E8
+SECTION_TITLE = 0x006C96
+SEPARATOR = 0xE4EAEE
+BOTTOM_BAR = 0xECF1F4
+QUIET_TEXT = 0x78848E
+BODY_TEXT = 0x2C3842
+WHITE = 0xFFFFFF
+PRIMARY_BUTTON_FILL, PRIMARY_BUTTON_BORDER, PRIMARY_BUTTON_CAPTION = 0x007AA8, 0x006A94, 0xFFFFFF
+PLAIN_BUTTON_FILL, PLAIN_BUTTON_BORDER, PLAIN_BUTTON_CAPTION = 0xFFFFFF, 0xCED8E0, 0x2C3842
+# The verdict's colour by level, as (r, g, b).
+LEVEL_COLOURS = {level: rgb(c) for level, c in enumerate((0x008060, 0xB08400, 0xD66C00, 0xBE1E2D))}
 
 
 def hexarg(text):
@@ -233,7 +285,7 @@ class Program:
         """The static right above the result box."""
         info = info or self.refresh()
         for child in info["children"]:
-            if child["class"] == "Static" and child["rect"][:2] == [492, 142]:
+            if child["class"] == "Static" and child["rect"][:2] == list(VERDICT_RECT[:2]):
                 return child
         return None
 

@@ -8,9 +8,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_lib as lib  # noqa: E402
-import test_records_log as records_log  # noqa: E402
-
-VERDICT_RECT = (492, 142, 984, 188)
+from e2e_lib import VERDICT_RECT  # noqa: E402
 
 
 class Calculate(lib.ProgramTest):
@@ -73,12 +71,12 @@ class Calculate(lib.ProgramTest):
         self.assert_verdict("window_after_full_width_150_f5", "明显升高，警惕细菌感染与组织损伤", 2, "分级：3 级\r\n")
         self.assertEqual(self.program.text(lib.ID_FIRST_INPUT), "１５０")   # the box keeps what was typed
 
-        before = records_log.read_log() if os.path.isfile(records_log.log_path()) else b""
+        before = lib.read_log() if os.path.isfile(lib.log_path()) else b""
         self.program.click_control(lib.ID_SAVE)
-        self.assertEqual([d["caption"] for d in self.program.wait_dialog()], [records_log.SAVED_CAPTION])
+        self.assertEqual([d["caption"] for d in self.program.wait_dialog()], [lib.SAVED_CAPTION])
         self.assertTrue(self.program.close_dialogs())
-        added = records_log.read_log()[len(before):]
-        match = records_log.RECORD.search(added)
+        added = lib.read_log()[len(before):]
+        match = lib.RECORD.search(added)
         self.assertTrue(match, added)
         self.assertEqual(match.group(7, 8), (b"150", "分级：3 级".encode("utf-8")))
         self.assertEqual(self.program.close(), 0)

@@ -5,8 +5,8 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_lib as lib  # noqa: E402
+from e2e_lib import VERDICT_RECT  # noqa: E402
 
-VERDICT_RECT = (492, 142, 984, 188)
 NO_RESULT = ("提示", ["请先点击“计算”生成结果。"])
 
 

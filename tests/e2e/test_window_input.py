@@ -77,7 +77,7 @@ class InputBox(lib.ProgramTest):
         self.assertEqual(self.program.control(lib.ID_RESULT, info=info)["text"], "分级：2 级\r\n")
         self.assertEqual(self.program.verdict_label(info)["text"], "轻度升高，结合症状复查")
         self.assertEqual(self.program.control(lib.ID_FIRST_INPUT, info=info)["text"], "inf")
-        n, image = self.program.wait_colour("window_after_refusal", (492, 142, 984, 188), lib.LEVEL_COLOURS[1], 20)
+        n, image = self.program.wait_colour("window_after_refusal", lib.VERDICT_RECT, lib.LEVEL_COLOURS[1], 20)
         self.assertGreaterEqual(n, 20, image.path)
 
         # The focus is back in the box, so F5 works from there at once.

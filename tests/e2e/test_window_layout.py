@@ -9,68 +9,66 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_lib as lib  # noqa: E402
 from e2e_lib import rgb  # noqa: E402
 
-WHITE = rgb(0xFFFFFF)
-
 # (class, id, style, extended style, rectangle in client coordinates, text)
 EXPECTED_CONTROLS = [
-    ("Static", 0, 0x50000002, 0, [24, 151, 208, 173], "CRP"),
-    ("Edit", 2000, 0x50000080, 0x200, [216, 146, 368, 173], "8"),
-    ("Static", 0, 0x50000000, 0, [374, 150, 452, 172], "mg/L"),
-    ("Static", 0, 0x50000000, 0, [492, 142, 984, 188], lib.HINT_TEXT),
-    ("Edit", 3000, 0x50200844, 0x200, [492, 196, 984, 428], ""),
-    ("Static", 0, 0x50000000, 0, [492, 444, 984, 564], None),   # the tool's note
-    ("Static", 0, 0x50000000, 0, [492, 576, 984, 632], None),   # 参考依据：...
-    ("Button", 1001, 0x5000000B, 0, [20, 668, 172, 708], "计算 (F5)"),
-    ("Button", 1002, 0x5000000B, 0, [184, 668, 316, 708], "保存记录"),
-    ("Button", 1003, 0x5000000B, 0, [328, 668, 460, 708], "复制结果"),
-    ("Button", 1004, 0x5000000B, 0, [472, 668, 604, 708], "清空重填"),
-    ("Button", 1005, 0x5000000B, 0, [616, 668, 726, 708], "关于"),
+    ("Static", 0, 0x50000002, 0, lib.INPUT_LABEL_RECT, "CRP"),
+    ("Edit", lib.ID_FIRST_INPUT, 0x50000080, 0x200, lib.INPUT_BOX_RECT, "8"),
+    ("Static", 0, 0x50000000, 0, lib.UNIT_LABEL_RECT, "mg/L"),
+    ("Static", 0, 0x50000000, 0, lib.VERDICT_RECT, lib.HINT_TEXT),
+    ("Edit", lib.ID_RESULT, 0x50200844, 0x200, lib.RESULT_BOX_RECT, ""),
+    ("Static", 0, 0x50000000, 0, lib.NOTE_RECT, None),        # the tool's note
+    ("Static", 0, 0x50000000, 0, lib.REFERENCE_RECT, None),   # 参考依据：...
+    ("Button", lib.ID_CALCULATE, 0x5000000B, 0, lib.BUTTON_RECTS[lib.ID_CALCULATE], "计算 (F5)"),
+    ("Button", lib.ID_SAVE, 0x5000000B, 0, lib.BUTTON_RECTS[lib.ID_SAVE], "保存记录"),
+    ("Button", lib.ID_COPY, 0x5000000B, 0, lib.BUTTON_RECTS[lib.ID_COPY], "复制结果"),
+    ("Button", lib.ID_RESET, 0x5000000B, 0, lib.BUTTON_RECTS[lib.ID_RESET], "清空重填"),
+    ("Button", lib.ID_ABOUT, 0x5000000B, 0, lib.BUTTON_RECTS[lib.ID_ABOUT], "关于"),
 ]
 
 # Points (client coordinates) inside each painted region, and their colour.
 PIXEL_CHECKS = [
-    ("window background left of the panels", 10, 300, 0xF4F7F9),
-    ("window background between the panels", 468, 300, 0xF4F7F9),
-    ("header band", 900, 70, 0x006C96),
-    ("header band right of the accent strip", 8, 5, 0x006C96),
-    ("accent strip", 4, 44, 0x0084B0),
-    ("accent strip bottom row", 7, 87, 0x0084B0),
-    ("header band bottom row", 600, 87, 0x006C96),
-    ("left panel fill", 100, 400, 0xFFFFFF),
-    ("left panel border, left", 20, 400, 0xDAE2E8),
-    ("left panel border, top", 200, 96, 0xDAE2E8),
-    ("left panel border, right", 459, 400, 0xDAE2E8),
-    ("left panel border, bottom", 200, 647, 0xDAE2E8),
-    ("right panel fill", 484, 400, 0xFFFFFF),
-    ("right panel border, left", 476, 400, 0xDAE2E8),
-    ("right panel border, right", 999, 400, 0xDAE2E8),
-    ("right panel border, bottom", 700, 647, 0xDAE2E8),
-    ("left separator", 300, 133, 0xE4EAEE),
-    ("right separator", 900, 133, 0xE4EAEE),
-    ("bottom bar", 900, 670, 0xECF1F4),
-    ("bottom bar, between buttons", 178, 690, 0xECF1F4),
-    ("primary button fill", 30, 675, 0x007AA8),
-    ("primary button border", 20, 690, 0x006A94),
-    ("primary button border, bottom", 100, 707, 0x006A94),
-    ("plain button fill", 195, 675, 0xFFFFFF),
-    ("plain button border", 184, 690, 0xCED8E0),
-    ("plain button border, right", 725, 690, 0xCED8E0),
-    ("input box inside", 350, 160, 0xFFFFFF),
-    ("result box inside", 700, 300, 0xFFFFFF),
-    ("gap below the panels", 600, 654, 0xF4F7F9),
+    ("window background left of the panels", 10, 300, lib.WINDOW_BACKGROUND),
+    ("window background between the panels", 468, 300, lib.WINDOW_BACKGROUND),
+    ("header band", 900, 70, lib.HEADER_BAND),
+    ("header band right of the accent strip", 8, 5, lib.HEADER_BAND),
+    ("accent strip", 4, 44, lib.HEADER_ACCENT),
+    ("accent strip bottom row", 7, 87, lib.HEADER_ACCENT),
+    ("header band bottom row", 600, 87, lib.HEADER_BAND),
+    ("left panel fill", 100, 400, lib.PANEL_FILL),
+    ("left panel border, left", 20, 400, lib.PANEL_BORDER),
+    ("left panel border, top", 200, 96, lib.PANEL_BORDER),
+    ("left panel border, right", 459, 400, lib.PANEL_BORDER),
+    ("left panel border, bottom", 200, 647, lib.PANEL_BORDER),
+    ("right panel fill", 484, 400, lib.PANEL_FILL),
+    ("right panel border, left", 476, 400, lib.PANEL_BORDER),
+    ("right panel border, right", 999, 400, lib.PANEL_BORDER),
+    ("right panel border, bottom", 700, 647, lib.PANEL_BORDER),
+    ("left separator", 300, 133, lib.SEPARATOR),
+    ("right separator", 900, 133, lib.SEPARATOR),
+    ("bottom bar", 900, 670, lib.BOTTOM_BAR),
+    ("bottom bar, between buttons", 178, 690, lib.BOTTOM_BAR),
+    ("primary button fill", 30, 675, lib.PRIMARY_BUTTON_FILL),
+    ("primary button border", 20, 690, lib.PRIMARY_BUTTON_BORDER),
+    ("primary button border, bottom", 100, 707, lib.PRIMARY_BUTTON_BORDER),
+    ("plain button fill", 195, 675, lib.PLAIN_BUTTON_FILL),
+    ("plain button border", 184, 690, lib.PLAIN_BUTTON_BORDER),
+    ("plain button border, right", 725, 690, lib.PLAIN_BUTTON_BORDER),
+    ("input box inside", 350, 160, lib.WHITE),
+    ("result box inside", 700, 300, lib.WHITE),
+    ("gap below the panels", 600, 654, lib.WINDOW_BACKGROUND),
 ]
 
 # Rectangles (client coordinates) that must hold ink of a colour.
 INK_CHECKS = [
-    ("hint text in the level-0 colour", (492, 142, 984, 188), 0x008060, 20),
-    ("title", (26, 12, 726, 50), 0xFFFFFF, 20),
-    ("category and subtitle", (28, 48, 748, 76), 0xD6ECF6, 5),
-    ("section title 输入参数", (36, 104, 336, 133), 0x006C96, 5),
-    ("section title 计算结果", (492, 104, 792, 133), 0x006C96, 5),
-    ("primary button caption", (20, 668, 172, 708), 0xFFFFFF, 10),
-    ("plain button caption", (184, 668, 316, 708), 0x2C3842, 5),
-    ("input label", (24, 151, 208, 173), 0x78848E, 3),
-    ("status text", (740, 704, 1004, 720), 0x78848E, 3),
+    ("hint text in the level-0 colour", lib.VERDICT_RECT, lib.LEVEL_COLOURS[0], 20),
+    ("title", lib.TITLE_RECT, rgb(lib.TITLE_TEXT), 20),
+    ("category and subtitle", lib.HEADER_LINE_RECT, rgb(lib.HEADER_LINE_TEXT), 5),
+    ("section title 输入参数", lib.INPUTS_TITLE_RECT, rgb(lib.SECTION_TITLE), 5),
+    ("section title 计算结果", lib.RESULTS_TITLE_RECT, rgb(lib.SECTION_TITLE), 5),
+    ("primary button caption", lib.BUTTON_RECTS[lib.ID_CALCULATE], rgb(lib.PRIMARY_BUTTON_CAPTION), 10),
+    ("plain button caption", lib.BUTTON_RECTS[lib.ID_SAVE], rgb(lib.PLAIN_BUTTON_CAPTION), 5),
+    ("input label", lib.INPUT_LABEL_RECT, rgb(lib.QUIET_TEXT), 3),
+    ("status text", lib.STATUS_RECT, rgb(lib.QUIET_TEXT), 3),
 ]
 
 
@@ -104,10 +102,10 @@ class IdleWindow(lib.ProgramTest):
         x, y = max(0, int((screen_w - width) / 2)), max(0, int((screen_h - height) / 2))
         # Created at the centred place of the adjusted size; the tracking
         # limits of WM_GETMINMAXINFO then make it 1036 x 780.
-        self.assertEqual(info["window"], [x, y, x + 1036, y + 780])
+        self.assertEqual(info["window"], [x, y, x + lib.WINDOW_SIZE[0], y + lib.WINDOW_SIZE[1]])
         client = info["client"]
-        self.assertGreaterEqual(client[2], 1020)
-        self.assertGreaterEqual(client[3], 720)
+        self.assertGreaterEqual(client[2], lib.CLIENT_SIZE[0])
+        self.assertGreaterEqual(client[3], lib.CLIENT_SIZE[1])
         self.assertTrue(info["enabled"])
         self.assertEqual(info["dialogs"], [])
         # Icon resource 1 of the exe: seven 32-bit images, which the system loads.
@@ -121,7 +119,7 @@ class IdleWindow(lib.ProgramTest):
 
     def test_controls_and_first_focus(self):
         info = self.program.info
-        got = [(c["class"], c["id"], c["style"], c["exStyle"], c["rect"], c["text"]) for c in info["children"]]
+        got = [(c["class"], c["id"], c["style"], c["exStyle"], tuple(c["rect"]), c["text"]) for c in info["children"]]
         self.assertEqual(len(got), len(EXPECTED_CONTROLS), got)
         for want, have in zip(EXPECTED_CONTROLS, got):
             if want[5] is None:
@@ -131,7 +129,7 @@ class IdleWindow(lib.ProgramTest):
         self.assertTrue(got[5][5].startswith("CRP "), got[5][5])   # the note
         self.assertTrue(got[6][5].startswith("参考依据："), got[6][5])
         focus = info["focus"]
-        self.assertEqual((focus["class"], focus["id"]), ("Edit", 2000))
+        self.assertEqual((focus["class"], focus["id"]), ("Edit", lib.ID_FIRST_INPUT))
 
     def test_painted_regions(self):
         image = self.program.screenshot("window_idle")
@@ -143,26 +141,28 @@ class IdleWindow(lib.ProgramTest):
                 wrong.append("%s at (%d, %d): %s, not #%06X" % (name, x, y, "#%02X%02X%02X" % got, colour))
         # The background shows right of and below the fixed layout when the
         # client area is larger than 1020 x 720.
-        if client[2] > 1020:
+        if client[2] > lib.CLIENT_SIZE[0]:
             x = client[2] - 3
-            for y, colour in ((70, 0x006C96), (300, 0xF4F7F9), (690, 0xECF1F4)):
+            for y, colour in ((70, lib.HEADER_BAND), (300, lib.WINDOW_BACKGROUND), (690, lib.BOTTOM_BAR)):
                 got = self.program.client_pixel(image, x, y)
                 if got != rgb(colour):
                     wrong.append("right of the layout at (%d, %d): %s" % (x, y, got))
-        if client[3] > 720:
+        if client[3] > lib.CLIENT_SIZE[1]:
             got = self.program.client_pixel(image, 500, client[3] - 2)
-            if got != rgb(0xF4F7F9):
+            if got != rgb(lib.WINDOW_BACKGROUND):
                 wrong.append("below the bottom bar: %s" % (got,))
         # The web address, 26 pixels from the right edge of the client area.
         r = client[2]
-        if self.program.client_count(image, r - 240, 8, r - 26, 34, rgb(0xBEDCEB)) < 3:
+        far, near = lib.WEB_ADDRESS_SPAN
+        top, bottom = lib.WEB_ADDRESS_TOP, lib.WEB_ADDRESS_BOTTOM
+        if self.program.client_count(image, r - far, top, r - near, bottom, rgb(lib.WEB_ADDRESS_TEXT)) < 3:
             wrong.append("no web address ink")
-        if self.program.client_count(image, r - 26, 8, r, 34, rgb(0xBEDCEB)) != 0:
+        if self.program.client_count(image, r - near, top, r, bottom, rgb(lib.WEB_ADDRESS_TEXT)) != 0:
             wrong.append("web address ink right of R - 26")
         for name, rect, colour, minimum in INK_CHECKS:
-            n = self.program.client_count(image, *rect, rgb(colour))
+            n = self.program.client_count(image, *rect, colour)
             if n < minimum:
-                wrong.append("%s: %d pixels of #%06X" % (name, n, colour))
+                wrong.append("%s: %d pixels of #%02X%02X%02X" % ((name, n) + colour))
         self.assertEqual(wrong, [], "see " + image.path)
 
     def test_cjk_glyphs_render(self):
@@ -174,7 +174,8 @@ class IdleWindow(lib.ProgramTest):
         # missing font would draw one and the same box for each character.
         image = self.program.screenshot("window_idle_glyphs")
         ox, oy = self.program.origin
-        glyphs = glyph_bitmaps(image, ox + 492, oy + 142, ox + 984, oy + 188,
+        left, top, right, bottom = lib.VERDICT_RECT
+        glyphs = glyph_bitmaps(image, ox + left, oy + top, ox + right, oy + bottom,
                                lambda p: sum(p) < 3 * 200)
         self.assertGreaterEqual(len(glyphs), 10, "see " + image.path)
         self.assertGreaterEqual(len(set(glyphs)), 9, "see " + image.path)
