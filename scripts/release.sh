@@ -46,7 +46,7 @@ fi
 cache=build/windows/CMakeCache.txt
 if [[ $name_only -eq 0 ]]; then
   scripts/deps.sh
-  cmake --preset windows >/dev/null
+  env -u SOURCE_DATE_EPOCH cmake --preset windows >/dev/null
 elif [[ ! -f $cache ]]; then
   cmake --preset windows >/dev/null
 fi
@@ -56,9 +56,15 @@ version="$version$dirty"
 zip="$root/dist/Ostrivel-$version-windows.zip"
 if [[ $name_only -eq 1 ]]; then echo "$zip"; exit 0; fi
 
+# The exes must not depend on when they are built, and a plain build knows
+# no SOURCE_DATE_EPOCH: the compiler and the linker would take it for the
+# dates they are told not to write, and hide a time that leaks. It dates only
+# the zip entries.
+build() { env -u SOURCE_DATE_EPOCH cmake "$@"; }
+
 jobs=$(nproc)
 echo "== Building Ostrivel.exe (x86-64)"
-cmake --build --preset windows -j "$jobs" --target Ostrivel
+build --build --preset windows -j "$jobs" --target Ostrivel
 args=(--x64 build/windows/Ostrivel.exe)
 
 # The 32-bit exe: a missing preset or toolchain leaves it out with a message;
@@ -70,8 +76,8 @@ elif ! command -v i686-w64-mingw32-g++-posix >/dev/null; then
        "binutils-mingw-w64-i686); the package holds the 64-bit exe only" >&2
 else
   echo "== Building Ostrivel.exe (x86)"
-  cmake --preset windows-x86 >/dev/null
-  cmake --build --preset windows-x86 -j "$jobs" --target Ostrivel
+  build --preset windows-x86 >/dev/null
+  build --build --preset windows-x86 -j "$jobs" --target Ostrivel
   args+=(--x86 build/windows-x86/Ostrivel.exe)
 fi
 
