@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: native unit tests, the same under
-# AddressSanitizer + UndefinedBehaviorSanitizer, the Windows unit tests under
-# Wine, the end-to-end tests of the real Ostrivel.exe under Xvfb + Wine and the
-# bounded fuzz runs. Ends with CTest's summary; the exit code is CTest's.
+# Builds everything and the release package, and runs every test: native unit
+# tests, the same under AddressSanitizer + UndefinedBehaviorSanitizer, the
+# Windows unit tests under Wine, the end-to-end tests of the real Ostrivel.exe
+# under Xvfb + Wine, the bounded fuzz runs and the package checks, its
+# reproducibility included. Ends with CTest's summary; the exit code is CTest's.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -17,6 +18,10 @@ for preset in "${presets[@]}"; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
+# The release package of this tree; its tests check it (and rebuild it from
+# two clean copies of the commit).
+echo "== Packaging"
+scripts/release.sh
 
 source scripts/wine-env.sh
 
