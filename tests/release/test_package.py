@@ -9,6 +9,8 @@ packaged exes pass their self-test under Wine.
 
 import hashlib
 import os
+import re
+import struct
 import shutil
 import subprocess
 import sys
@@ -119,6 +121,20 @@ class Package(unittest.TestCase):
         self.assertIn(os.path.basename(self.top), text)
         for folder in (package.X64_FOLDER, package.X86_FOLDER):
             self.assertIn(folder + "\\" + package.EXE_NAME, text)
+
+    def test_manifest_names_the_exe_processor(self):
+        # Windows refuses to start an exe whose manifest claims another
+        # processor than its PE header.
+        expected = {0x8664: b"amd64", 0x014C: b"x86"}
+        for folder in (package.X64_FOLDER, package.X86_FOLDER):
+            path = folder + "/" + package.EXE_NAME
+            if not os.path.exists(os.path.join(self.top, path)):
+                continue
+            with self.subTest(exe=path):
+                exe = self.read(path)
+                machine = struct.unpack_from("<H", exe, struct.unpack_from("<I", exe, 0x3C)[0] + 4)[0]
+                identity = re.search(rb"<assemblyIdentity[^>]*>", exe).group(0)
+                self.assertIn(b'processorArchitecture="%s"' % expected[machine], identity)
 
     def test_packaged_x64_exe_passes_its_selftest(self):
         work = tempfile.mkdtemp(prefix="ostrivel-selftest-", dir=self.dir)
