@@ -9,6 +9,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 scripts/deps.sh
+# 32-bit Wine where it can be had; without it the win32.* Wine tests skip.
+scripts/wine32.sh || true
 
 jobs=$(nproc)
 presets=(native native-x86 asan windows windows-x86)
@@ -72,5 +74,6 @@ set +e
 ctest --test-dir build/all --output-on-failure -j "$jobs" --output-junit "$root/build/all/ctest-junit.xml"
 rc=$?
 set -e
+echo "32-bit Wine: $(cat build/wine32-status.txt 2>/dev/null)"
 echo "Test reports: build/all/ctest-junit.xml; screenshots and e2e artifacts: build/windows/tests/e2e/artifacts/"
 exit $rc
