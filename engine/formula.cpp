@@ -21,11 +21,17 @@
 
 #include "engine/formula.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 
 #include "engine/numtext.h"
+
+// Every build must compute in plain double. The x87 unit (GCC's 32-bit
+// default) keeps 80-bit intermediates and gives other results than the 64-bit
+// program: round(0.49999999999999994) is 0 there, 26/160*119 is one bit off.
+static_assert(FLT_EVAL_METHOD == 0, "32-bit builds need -msse2 -mfpmath=sse");
 
 namespace {
 

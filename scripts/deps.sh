@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ gcc python3
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-multilib
   wine wine64 xvfb xdotool xclip x11-utils imagemagick fonts-wqy-microhei
   googletest libbenchmark-dev libmuparser-dev
   clang-14 libclang-rt-14-dev

@@ -1,11 +1,17 @@
-"""Ostrivel.exe needs only system DLLs and imports no number conversion."""
+"""Ostrivel.exe needs only system DLLs, is a GUI program for the right
+processor, and converts no number through the C runtime."""
 import os
 import re
+import struct
 import subprocess
 import unittest
 
 EXE = os.environ["OSTRIVEL_EXE"]
 OBJDUMP = os.environ.get("OSTRIVEL_OBJDUMP", "x86_64-w64-mingw32-objdump")
+NM = os.environ.get("OSTRIVEL_NM", "x86_64-w64-mingw32-nm")
+# The program's own object files and its core library, "|"-separated.
+OBJECTS = [p for p in os.environ.get("OSTRIVEL_OBJECTS", "").split("|") if p]
+MACHINE = {"x86-64": 0x8664, "i386": 0x14C}[os.environ.get("OSTRIVEL_PE_MACHINE", "x86-64")]
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll",
                "advapi32.dll", "comctl32.dll", "ole32.dll"}
@@ -13,6 +19,12 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt
 FORBIDDEN = re.compile(r"^_*(v?[sfw]?n?w?printf(_s|_l|_p)?|_?vs?c?w?printf.*|[sw]?scanf.*|strto[dfl].*|wcsto[dfl].*|"
                        r"ato[fil].*|_wto[fil].*|_?[efg]cvt.*|_?itoa|_?ltoa|_?ultoa|_?i64toa|_?ui64toa|_?wtoi.*|"
                        r"_?itow|_?ltow|_?ultow|_?i64tow|printf|puts)$", re.IGNORECASE)
+# Imported for the runtime's own use, never with the program's numbers: the
+# fatal diagnostics of the mingw-w64 runtime and winpthread (printf family),
+# winpthread's thread names (_ultoa) and, in the 32-bit runtime only, the
+# stand-in for ___lc_codepage_func that reads the code page out of the locale
+# name (atoi). The program's own code is held to FORBIDDEN on its objects.
+RUNTIME_ONLY = {"printf", "fprintf", "vfprintf", "_ultoa", "atoi"}
 
 
 def imports():
@@ -30,6 +42,15 @@ def imports():
     return table
 
 
+def forbidden_reference(symbol):
+    """A C-runtime number conversion behind a linker symbol: dllimport and
+    32-bit underscores stripped, mingw's own stdio (__mingw_snprintf, which
+    libstdc++ selects) included."""
+    name = re.sub(r"^_*imp_+", "", symbol).lstrip("_")
+    name = re.sub(r"^mingw_", "", name)
+    return bool(FORBIDDEN.match(name))
+
+
 class Imports(unittest.TestCase):
     def test_only_system_dlls(self):
         dlls = set(imports())
@@ -40,8 +61,25 @@ class Imports(unittest.TestCase):
 
     def test_no_number_conversion_of_the_runtime(self):
         crt = imports().get("msvcrt.dll", [])
-        bad = [f for f in crt if FORBIDDEN.match(f)]
+        bad = [f for f in crt if FORBIDDEN.match(f) and f not in RUNTIME_ONLY]
         self.assertEqual(bad, [], f"msvcrt imports: {bad}")
+
+    def test_own_code_calls_no_runtime_conversion(self):
+        if not OBJECTS:
+            self.skipTest("OSTRIVEL_OBJECTS not set")
+        out = subprocess.run([NM, "-u", *OBJECTS], stdout=subprocess.PIPE, check=True, text=True).stdout
+        undefined = {line.split()[-1] for line in out.splitlines() if line.strip().startswith("U ")}
+        self.assertGreater(len(undefined), 20, "nm listed too few references")
+        self.assertEqual(sorted(s for s in undefined if forbidden_reference(s)), [])
+
+    def test_pe_header(self):
+        with open(EXE, "rb") as f:
+            data = f.read(4096)
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        self.assertEqual(data[pe:pe + 4], b"PE\0\0")
+        self.assertEqual(hex(struct.unpack_from("<H", data, pe + 4)[0]), hex(MACHINE))
+        # The subsystem sits at the same offset in PE32 and PE32+ headers.
+        self.assertEqual(struct.unpack_from("<H", data, pe + 24 + 68)[0], 2, "not the GUI subsystem")
 
 
 if __name__ == "__main__":

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Tries to give this machine 32-bit Wine (Debian's wine32:i386), so that the
+# 32-bit exe's Windows tests can run. A failure is tolerated and changes
+# nothing: the reason goes to build/wine32-status.txt, whose line the skipped
+# 32-bit tests report, and the script exits 0.
+#
+# The machine's own package set-up is touched only when it can work: a dry
+# run with private package lists (amd64 + i386) comes first, and only when it
+# shows wine32:i386 installable is the i386 architecture added for real. Added
+# i386 indexes are what break apt-get update (an inconsistent index of the
+# registry fails it with exit 100), so when the real attempt fails the i386
+# architecture is removed again and the 64-bit set-up stays as it was.
+# OSTRIVEL_TRY_WINE32=0 skips the attempt.
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+status="$root/build/wine32-status.txt"
+mkdir -p "$root/build"
+
+have_wine32() { [[ -x /usr/lib/wine/wine && -e /usr/lib/i386-linux-gnu/wine/i386-unix/ntdll.so ]]; }
+# The outcome, shown now and kept for the tests' skip reason.
+finish() {
+  echo "wine32: $1"
+  echo "$1" >"$status"
+  exit 0
+}
+# The first error line apt printed, for the reason.
+first_error() { { grep -m1 '^E:' "$1" || grep -m1 '^Err:' "$1"; } | sed 's/ *\[IP:.*//' | cut -c1-200; }
+
+have_wine32 && finish "32-bit Wine is installed"
+[[ "${OSTRIVEL_TRY_WINE32:-1}" == 0 ]] && finish "no 32-bit Wine: not tried (OSTRIVEL_TRY_WINE32=0)"
+host=$(dpkg --print-architecture 2>/dev/null) || finish "no 32-bit Wine: not a Debian system (no dpkg)"
+[[ "$host" == amd64 ]] || finish "no 32-bit Wine: the host is $host, not amd64"
+SUDO=""
+if [[ $(id -u) -ne 0 ]]; then
+  sudo -n true 2>/dev/null || finish "no 32-bit Wine: installing wine32:i386 needs root"
+  SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+lock=(-o DPkg::Lock::Timeout=600)
+
+# Dry run: private lists and cache, the machine's own untouched.
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+mkdir -p "$tmp/lists/partial" "$tmp/cache/archives/partial"
+probe=(-q -o APT::Architectures::=amd64 -o APT::Architectures::=i386 -o "Dir::State::Lists=$tmp/lists"
+       -o "Dir::Cache=$tmp/cache" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
+echo "wine32: dry run of installing wine32:i386 ..."
+if ! apt-get "${probe[@]}" update >"$tmp/update.log" 2>&1; then
+  finish "no 32-bit Wine: apt-get update with the i386 architecture failed ($(first_error "$tmp/update.log"))"
+fi
+if ! apt-get "${probe[@]}" -s install --no-install-recommends wine32:i386 >"$tmp/install.log" 2>&1; then
+  finish "no 32-bit Wine: wine32:i386 cannot be installed ($(first_error "$tmp/install.log"))"
+fi
+if grep -q '^Remv ' "$tmp/install.log"; then
+  finish "no 32-bit Wine: installing wine32:i386 would remove $(grep -c '^Remv ' "$tmp/install.log") packages"
+fi
+
+# The real attempt.
+added=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386 && added=1
+fi
+if $SUDO apt-get "${lock[@]}" -q update >"$tmp/real.log" 2>&1 &&
+   $SUDO apt-get "${lock[@]}" -q install -y --no-install-recommends wine32:i386 >>"$tmp/real.log" 2>&1 &&
+   have_wine32; then
+  finish "32-bit Wine is installed"
+fi
+reason=$(first_error "$tmp/real.log")
+# Back to the 64-bit set-up: whatever of the i386 packages went in goes out
+# again, then the architecture.
+if ((added)); then
+  $SUDO dpkg --configure -a >/dev/null 2>&1
+  if dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
+    $SUDO apt-get "${lock[@]}" -q purge -y '?architecture(i386)' >/dev/null 2>&1
+  fi
+  $SUDO dpkg --remove-architecture i386 || echo "wine32: could not remove the i386 architecture again" >&2
+fi
+finish "no 32-bit Wine: installing wine32:i386 failed (${reason:-apt-get gave no error line})"
