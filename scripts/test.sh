@@ -74,6 +74,6 @@ set +e
 ctest --test-dir build/all --output-on-failure -j "$jobs" --output-junit "$root/build/all/ctest-junit.xml"
 rc=$?
 set -e
-echo "32-bit Wine: $(cat build/wine32-status.txt 2>/dev/null)"
+echo "wine32: $(cat build/wine32-status.txt 2>/dev/null)"
 echo "Test reports: build/all/ctest-junit.xml; screenshots and e2e artifacts: build/windows/tests/e2e/artifacts/"
 exit $rc

@@ -22,15 +22,33 @@ OSTRIVEL_FONT_REPLACEMENTS=(
   "Consolas=WenQuanYi Micro Hei Mono"
 )
 
+# Debian's wine32:i386 (its loader and 32-bit unix side). Without it Wine 8
+# starts a 32-bit exe in an "experimental wow64 mode" that runs nothing and
+# still exits 0, so 32-bit programs must not be started then.
+wine32_present() {
+  [[ -x /usr/lib/wine/wine && -e /usr/lib/i386-linux-gnu/wine/i386-unix/ntdll.so ]]
+}
+
 # Creates the prefix once (safe to call from parallel tests: one creates it,
 # the others wait). The font replacements go in before any later wineserver
 # reads the registry.
 wine_prepare() {
-  [[ -f "$WINEPREFIX/.ostrivel-ready" ]] && return 0
+  # A prefix made before 32-bit Wine was installed lacks its 32-bit half:
+  # the marker says "32" once the prefix has been updated with it.
+  prefix_ready() {
+    [[ -f "$WINEPREFIX/.ostrivel-ready" ]] || return 1
+    ! wine32_present || grep -qx 32 "$WINEPREFIX/.ostrivel-ready"
+  }
+  prefix_ready && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [[ ! -f "$WINEPREFIX/.ostrivel-ready" ]]; then
+    if [[ -f "$WINEPREFIX/.ostrivel-ready" ]] && ! prefix_ready; then
+      echo "Adding 32-bit Wine to the prefix in $WINEPREFIX (once)..." >&2
+      DISPLAY= wineboot -u >/dev/null 2>&1 || true
+      wineserver -w
+      echo 32 >"$WINEPREFIX/.ostrivel-ready"
+    elif [[ ! -f "$WINEPREFIX/.ostrivel-ready" ]]; then
       echo "Creating the Wine prefix in $WINEPREFIX (once)..." >&2
       # No display while the prefix is made: no dialogs, no stray windows.
       DISPLAY= wineboot -i >/dev/null 2>&1 || true
@@ -40,7 +58,7 @@ wine_prepare() {
         DISPLAY= wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${entry%%=*}" /t REG_SZ /d "${entry#*=}" /f >/dev/null 2>&1
       done
       wineserver -w
-      touch "$WINEPREFIX/.ostrivel-ready"
+      if wine32_present; then echo 32; else echo 64; fi >"$WINEPREFIX/.ostrivel-ready"
     fi
   ) 9>"$WINEPREFIX.lock"
 }

@@ -16,7 +16,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 status="$root/build/wine32-status.txt"
 mkdir -p "$root/build"
 
-have_wine32() { [[ -x /usr/lib/wine/wine && -e /usr/lib/i386-linux-gnu/wine/i386-unix/ntdll.so ]]; }
+source "$root/scripts/wine-env.sh"
+have_wine32() { wine32_present; }
 # The outcome, shown now and kept for the tests' skip reason.
 finish() {
   echo "wine32: $1"
