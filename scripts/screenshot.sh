@@ -13,29 +13,8 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)" --target Ostrivel window_probe
 source scripts/wine-env.sh
 
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  if [[ -n "${xvfb_pid:-}" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-
-if [[ -z "${DISPLAY:-}" ]]; then
-  for n in $(seq 90 120); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  done
-  for _ in $(seq 1 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-fi
-
-wine_prepare
-wineserver -p
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+trap wine_session_stop EXIT
+wine_session_start
 
 export OSTRIVEL_EXE="$root/build/windows/Ostrivel.exe"
 export OSTRIVEL_BUILD_DIR="$root/build/windows"

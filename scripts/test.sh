@@ -27,37 +27,11 @@ scripts/release.sh
 
 source scripts/wine-env.sh
 
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  if [[ -n "${xvfb_pid:-}" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-
-# A virtual display of our own when there is none.
-if [[ -z "${DISPLAY:-}" ]]; then
-  for n in $(seq 90 120); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  done
-  for _ in $(seq 1 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  echo "== Started Xvfb on $DISPLAY"
-fi
-
-wine_prepare
-# One wineserver for the whole run: without it every test exe restarts Wine.
-wineserver -p
-# Wine's background services (services.exe, winedevice.exe, ...) start with
-# the first Windows process and inherit its output handles: started from a
-# test, they would hold CTest's pipe open after the test ended. Start them
-# here, away from any test.
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-# The same for the desktop process behind the first window: the probe's
+trap wine_session_stop EXIT
+# The display, the prefix, one persistent wineserver and Wine's services,
+# started away from any test (scripts/wine-env.sh says why).
+wine_session_start
+# The desktop process behind the first window, likewise: the probe's
 # window lookup brings it up, so the first window test does not wait for it.
 probe=build/windows/tests/e2e/window_probe.exe
 if [[ -f $probe ]]; then timeout 180 wine "$probe" info </dev/null >/dev/null 2>&1 || true; fi

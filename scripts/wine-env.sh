@@ -62,3 +62,36 @@ wine_prepare() {
     fi
   ) 9>"$WINEPREFIX.lock"
 }
+
+# A session for Windows programs with windows: a virtual display of its own
+# when there is none, the prefix, and one persistent wineserver (without it
+# every Windows process restarts Wine). Wine's background services
+# (services.exe, winedevice.exe, ...) start with the first Windows process and
+# inherit its output handles: started from a test, they would hold CTest's
+# pipe open after the test ended, so they start here, away from any test.
+# wine_session_stop ends what this started.
+wine_session_start() {
+  if [[ -z "${DISPLAY:-}" ]]; then
+    local n
+    for n in $(seq 90 120); do
+      [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      OSTRIVEL_XVFB_PID=$!
+      export DISPLAY=":$n"
+      break
+    done
+    for _ in $(seq 1 50); do
+      xdpyinfo >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    echo "== Started Xvfb on $DISPLAY"
+  fi
+  wine_prepare
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wine_session_stop() {
+  wineserver -k 2>/dev/null || true
+  if [[ -n "${OSTRIVEL_XVFB_PID:-}" ]]; then kill "$OSTRIVEL_XVFB_PID" 2>/dev/null || true; fi
+}
