@@ -6,6 +6,11 @@ export WINEPREFIX="${OSTRIVEL_WINEPREFIX:-$OSTRIVEL_ROOT/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Wine reads Unix file names in the locale's character set: under C or POSIX
+# it cannot open a path such as the release package's "64位 Windows (x64)"
+# folder. The tests and the guide's paths are UTF-8, whatever the caller's
+# locale (CI may run with none).
+export LC_ALL=C.UTF-8
 
 # Faces requested by the program, and what draws them here. "WenQuanYi Micro
 # Hei Mono" has the CJK glyphs and fixed-width Latin for the result box.
