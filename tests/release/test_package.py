@@ -60,16 +60,18 @@ def files_under(top):
 
 
 def selftest(exe, workdir):
-    """Runs `exe --selftest report.txt`; returns (exit code, report bytes or None)."""
+    """Runs `exe --selftest report.txt`; returns (exit code, report bytes or
+    None, Wine's error output)."""
     env = dict(os.environ)
     env.pop("DISPLAY", None)   # the self-test needs no display
     done = subprocess.run([WINE_RUN, exe, "--selftest", "report.txt"], cwd=workdir, env=env,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=180)
+    errors = done.stderr.decode("utf-8", "replace")
     report = os.path.join(workdir, "report.txt")
     if not os.path.exists(report):
-        return done.returncode, None
+        return done.returncode, None, errors
     with open(report, "rb") as f:
-        return done.returncode, f.read()
+        return done.returncode, f.read(), errors
 
 
 class Package(unittest.TestCase):
@@ -138,8 +140,8 @@ class Package(unittest.TestCase):
 
     def test_packaged_x64_exe_passes_its_selftest(self):
         work = tempfile.mkdtemp(prefix="ostrivel-selftest-", dir=self.dir)
-        code, report = selftest(os.path.join(self.top, package.X64_FOLDER, package.EXE_NAME), work)
-        self.assertEqual(code, 0)
+        code, report, errors = selftest(os.path.join(self.top, package.X64_FOLDER, package.EXE_NAME), work)
+        self.assertEqual(code, 0, errors)
         self.assertEqual(report, EXPECTED_REPORT)
 
 
@@ -157,8 +159,8 @@ def x86_selftest():
         if not os.path.exists(exe):
             print("SKIPPED: the package holds no 32-bit exe (the 32-bit toolchain was missing; see scripts/release.sh)")
             return SKIP
-        code, report = selftest(exe, work)
-        print("exit code %d, report %r" % (code, report))
+        code, report, errors = selftest(exe, work)
+        print("exit code %d, report %r %s" % (code, report, errors))
         return 0 if code == 0 and report == EXPECTED_REPORT else 1
     finally:
         shutil.rmtree(work, ignore_errors=True)
