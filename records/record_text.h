@@ -21,14 +21,12 @@ constexpr int RECORD_MESSAGE_CAPACITY = 1024;
 
 // One UTF-16 unit never needs more than three UTF-8 bytes (a surrogate pair
 // needs four for its two units), so this holds the byte-order mark and the
-// longest line either line buffer can hold: a line is always written whole.
+// longest record line: a line is always written whole.
 constexpr size_t RECORD_BOM_SIZE = 3;
 constexpr size_t RECORD_UTF8_CAPACITY = RECORD_BOM_SIZE + 3 * (RECORD_LINE_CAPACITY - 1);
-static_assert(RECORD_HEADER_CAPACITY <= RECORD_LINE_CAPACITY, "the header converts in the record's buffer");
 // The bytes of one save: the mark and the longest header, or a line end (far
 // shorter), then the longest record.
-constexpr size_t RECORD_SAVE_CAPACITY =
-    RECORD_BOM_SIZE + 3 * (RECORD_HEADER_CAPACITY - 1) + 3 * (RECORD_LINE_CAPACITY - 1);
+constexpr size_t RECORD_SAVE_CAPACITY = RECORD_UTF8_CAPACITY + 3 * (RECORD_HEADER_CAPACITY - 1);
 
 extern const unsigned char RECORD_BOM[RECORD_BOM_SIZE];   // EF BB BF
 

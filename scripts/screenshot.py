@@ -14,7 +14,6 @@ import e2e_lib as lib  # noqa: E402
 
 VALUE = "50"
 VERDICT = "轻度升高，结合症状复查"
-VERDICT_RECT = (492, 142, 984, 188)
 
 
 def main(out):
@@ -28,7 +27,7 @@ def main(out):
         # The pointer away from the buttons, so none is drawn hovered, then
         # the painted verdict colour as the sign that painting is done.
         lib.move_mouse(0, 0)
-        count, image = program.wait_colour("screenshot", VERDICT_RECT, lib.LEVEL_COLOURS[1], minimum=20)
+        count, image = program.wait_colour("screenshot", lib.VERDICT_RECT, lib.LEVEL_COLOURS[1], minimum=20)
         if count < 20:
             raise RuntimeError("the verdict is not painted, see " + image.path)
         time.sleep(0.5)

@@ -52,8 +52,6 @@ const wchar_t* classNameOf(ControlClass controlClass) {
     return L"STATIC";
 }
 
-HFONT fontOf(int role) { return static_cast<HFONT>(mainWindow.handles[slot::FONTS + role]); }
-
 // Creates one control of a table row, shifted down by yOffset and with its
 // id (and slot) advanced by index; sends its font when the table names one.
 HWND createControl(const ControlSpec& spec, int yOffset, int index, const char16_t* text) {

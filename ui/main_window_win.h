@@ -28,6 +28,7 @@ extern MainWindow mainWindow;
 
 inline HWND inputBox(int i) { return static_cast<HWND>(mainWindow.handles[slot::INPUT_BOXES + i]); }
 inline HWND windowAt(int slot) { return static_cast<HWND>(mainWindow.handles[slot]); }
+inline HFONT fontOf(int role) { return static_cast<HFONT>(mainWindow.handles[slot::FONTS + role]); }
 
 int runMainWindow(HINSTANCE instance, const ToolDefinition& tool);
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

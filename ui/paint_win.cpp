@@ -11,7 +11,9 @@
 
 namespace {
 
-HFONT fontOf(int role) { return static_cast<HFONT>(mainWindow.handles[slot::FONTS + role]); }
+// Every painted text: one line, centred vertically, cut with an ellipsis.
+constexpr UINT ONE_LINE = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+
 HBRUSH whiteBrush() { return static_cast<HBRUSH>(mainWindow.handles[slot::WHITE]); }
 
 UINT alignFlags(TextAlign align) {
@@ -81,7 +83,7 @@ void drawTextIn(HDC dc, int x, int y, int width, int height, const char16_t* tex
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, toColorRef(colour));
     RECT rect = {x, y, x + width, y + height};
-    DrawTextW(dc, wide(text), -1, &rect, extraFlags | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+    DrawTextW(dc, wide(text), -1, &rect, extraFlags | ONE_LINE);
     SelectObject(dc, oldFont);
 }
 
@@ -114,7 +116,7 @@ void drawButton(const DRAWITEMSTRUCT& item) {
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, toColorRef(look.caption));
     RECT textRect = rect;
-    DrawTextW(item.hDC, caption, -1, &textRect, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+    DrawTextW(item.hDC, caption, -1, &textRect, DT_CENTER | ONE_LINE);
     SelectObject(item.hDC, oldFont);
 }
 

@@ -95,6 +95,23 @@ PLAIN_BUTTON_FILL, PLAIN_BUTTON_BORDER, PLAIN_BUTTON_CAPTION = 0xFFFFFF, 0xCED8E
 LEVEL_COLOURS = {level: rgb(c) for level, c in enumerate((0x008060, 0xB08400, 0xD66C00, 0xBE1E2D))}
 
 
+def pe_imports(objdump, exe):
+    """The import table of an exe as objdump reads it: {dll (lower case):
+    [function, ...]}."""
+    out = subprocess.run([objdump, "-p", exe], stdout=subprocess.PIPE, check=True, text=True).stdout
+    table, dll = {}, None
+    for line in out.splitlines():
+        m = re.match(r"\s*DLL Name: (\S+)", line)
+        if m:
+            dll = m.group(1).lower()
+            table[dll] = []
+            continue
+        m = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\S+)$", line)
+        if dll and m:
+            table[dll].append(m.group(1))
+    return table
+
+
 def hexarg(text):
     """A text as UTF-16LE hex digits: survives any command line."""
     return text.encode("utf-16-le").hex()

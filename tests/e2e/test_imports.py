@@ -4,7 +4,11 @@ import os
 import re
 import struct
 import subprocess
+import sys
 import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_lib  # noqa: E402
 
 EXE = os.environ["OSTRIVEL_EXE"]
 OBJDUMP = os.environ.get("OSTRIVEL_OBJDUMP", "x86_64-w64-mingw32-objdump")
@@ -28,18 +32,7 @@ RUNTIME_ONLY = {"printf", "fprintf", "vfprintf", "_ultoa", "atoi"}
 
 
 def imports():
-    out = subprocess.run([OBJDUMP, "-p", EXE], stdout=subprocess.PIPE, check=True, text=True).stdout
-    table, dll = {}, None
-    for line in out.splitlines():
-        m = re.match(r"\s*DLL Name: (\S+)", line)
-        if m:
-            dll = m.group(1).lower()
-            table[dll] = []
-            continue
-        m = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\S+)$", line)
-        if dll and m:
-            table[dll].append(m.group(1))
-    return table
+    return e2e_lib.pe_imports(OBJDUMP, EXE)
 
 
 def forbidden_reference(symbol):

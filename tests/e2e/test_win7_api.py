@@ -1,9 +1,11 @@
 """Ostrivel.exe imports only functions that Windows 7 SP1 has: every import
 must be in tests/e2e/win7_imports.txt, reviewed against its reference page."""
 import os
-import re
-import subprocess
+import sys
 import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_lib  # noqa: E402
 
 EXE = os.environ["OSTRIVEL_EXE"]
 OBJDUMP = os.environ.get("OSTRIVEL_OBJDUMP", "x86_64-w64-mingw32-objdump")
@@ -28,17 +30,7 @@ def reviewed():
 
 
 def imports():
-    out = subprocess.run([OBJDUMP, "-p", EXE], stdout=subprocess.PIPE, check=True, text=True).stdout
-    names, dll = [], None
-    for line in out.splitlines():
-        m = re.match(r"\s*DLL Name: (\S+)", line)
-        if m:
-            dll = m.group(1).lower()
-            continue
-        m = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\S+)$", line)
-        if dll and m:
-            names.append(f"{dll}!{m.group(1)}")
-    return names
+    return [f"{dll}!{name}" for dll, names in e2e_lib.pe_imports(OBJDUMP, EXE).items() for name in names]
 
 
 class Windows7Api(unittest.TestCase):

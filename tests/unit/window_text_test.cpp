@@ -22,6 +22,24 @@ std::u16string repeated(const char16_t* unit, int count) {
     return out;
 }
 
+// A text, whether the box's reading accepts it and, if so, its value.
+struct ReadingCase {
+    std::u16string text;
+    bool accepted;
+    double value;
+};
+
+template <size_t N>
+void expectReadings(const ReadingCase (&cases)[N]) {
+    for (const ReadingCase& c : cases) {
+        const InputReading r = readInputText(c.text.c_str());
+        EXPECT_EQ(r.accepted, c.accepted) << c.text.size();
+        if (c.accepted) {
+            EXPECT_DOUBLE_EQ(r.value, c.value) << c.text.size();
+        }
+    }
+}
+
 // Splits at CR LF.
 std::vector<std::u16string> lines(const std::u16string& text) {
     std::vector<std::u16string> out;
@@ -68,11 +86,7 @@ TEST(InputText, NonFiniteValuesAreRefused) {
 TEST(InputText, FullWidthFormsReadAsTheirAscii) {
     // What a Chinese input method types in full-width mode; the refusals
     // hold as they do for the ASCII text.
-    struct Case {
-        std::u16string text;
-        bool accepted;
-        double value;
-    } cases[] = {
+    const ReadingCase cases[] = {
         {u"１５０", true, 150},     {u"１２．５", true, 12.5},   {u"　５０", true, 50},
         {u"－５", true, -5},        {u"０ｘ１Ａ", true, 26},     {u"５０ｍｇ", true, 50},
         {u"５0", true, 50},          {u"1５．0ｅ１", true, 150},  {u"　　", true, 0},
@@ -81,22 +95,12 @@ TEST(InputText, FullWidthFormsReadAsTheirAscii) {
         {repeated(u"　", 125) + u"１ｅ４００", true, 1},
         {repeated(u"９", 10000), true, 1e127},
     };
-    for (const Case& c : cases) {
-        const InputReading r = readInputText(c.text.c_str());
-        EXPECT_EQ(r.accepted, c.accepted) << c.text.size();
-        if (c.accepted) {
-            EXPECT_DOUBLE_EQ(r.value, c.value) << c.text.size();
-        }
-    }
+    expectReadings(cases);
 }
 
 TEST(InputText, OnlyTheFirst127UnitsCount) {
     // What lies beyond unit 127 is not part of the box's text.
-    struct Case {
-        std::u16string text;
-        bool accepted;
-        double value;
-    } cases[] = {
+    const ReadingCase cases[] = {
         {repeated(u" ", 126) + u"1" + u"e400", true, 1},    // the exponent is cut away
         {repeated(u" ", 122) + u"1e400", false, 0},         // the whole number fits
         {repeated(u" ", 127) + u"inf", true, 0},            // spaces only once cut
@@ -104,13 +108,7 @@ TEST(InputText, OnlyTheFirst127UnitsCount) {
         {repeated(u"x", 10000), true, 0},
         {repeated(u"测", 10000), true, 0},
     };
-    for (const Case& c : cases) {
-        const InputReading r = readInputText(c.text.c_str());
-        EXPECT_EQ(r.accepted, c.accepted) << c.text.size();
-        if (c.accepted) {
-            EXPECT_DOUBLE_EQ(r.value, c.value) << c.text.size();
-        }
-    }
+    expectReadings(cases);
 }
 
 TEST(InputTexts, StoresValuesOnlyWhenEveryInputIsAccepted) {
