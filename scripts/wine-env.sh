@@ -30,6 +30,7 @@ OSTRIVEL_FONT_REPLACEMENTS=(
 # Debian's wine32:i386 (its loader and 32-bit unix side). Without it Wine 8
 # starts a 32-bit exe in an "experimental wow64 mode" that runs nothing and
 # still exits 0, so 32-bit programs must not be started then.
+# tests/CMakeLists.txt checks the same two files when it configures.
 wine32_present() {
   [[ -x /usr/lib/wine/wine && -e /usr/lib/i386-linux-gnu/wine/i386-unix/ntdll.so ]]
 }
