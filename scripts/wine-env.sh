@@ -27,12 +27,15 @@ OSTRIVEL_FONT_REPLACEMENTS=(
   "Consolas=WenQuanYi Micro Hei Mono"
 )
 
-# Debian's wine32:i386 (its loader and 32-bit unix side). Without it Wine 8
-# starts a 32-bit exe in an "experimental wow64 mode" that runs nothing and
-# still exits 0, so 32-bit programs must not be started then.
-# tests/CMakeLists.txt checks the same two files when it configures.
+# Debian's wine32:i386 (its loader and 32-bit unix side), on a kernel that
+# runs 32-bit programs. Without it Wine 8 starts a 32-bit exe in an
+# "experimental wow64 mode" that runs nothing and still exits 0, so 32-bit
+# programs must not be started then. A kernel may have its IA-32 emulation
+# switched off ("Exec format error"): the loader is there but cannot run.
+# tests/CMakeLists.txt makes the same checks when it configures.
 wine32_present() {
-  [[ -x /usr/lib/wine/wine && -e /usr/lib/i386-linux-gnu/wine/i386-unix/ntdll.so ]]
+  [[ -x /usr/lib/wine/wine && -e /usr/lib/i386-linux-gnu/wine/i386-unix/ntdll.so ]] &&
+    /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
 # Creates the prefix once (safe to call from parallel tests: one creates it,

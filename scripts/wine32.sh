@@ -28,6 +28,26 @@ finish() {
 first_error() { { grep -m1 '^E:' "$1" || grep -m1 '^Err:' "$1"; } | sed 's/ *\[IP:.*//' | cut -c1-200; }
 
 have_wine32 && finish "32-bit Wine is installed"
+
+# A kernel without IA-32 emulation runs no 32-bit program at all. There
+# wine32:i386 must not stay: Debian's wine command prefers its 32-bit loader
+# whenever it is installed, and so 64-bit Wine would fail too.
+runs_32bit() {
+  local probe
+  probe=$(mktemp) || return 1
+  printf 'int main(void) { return 0; }\n' | gcc -m32 -x c - -o "$probe" >/dev/null 2>&1 && "$probe" 2>/dev/null
+  local rc=$?
+  rm -f "$probe"
+  return $rc
+}
+if ! runs_32bit; then
+  if [[ "$(dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null)" == "install ok installed" ]]; then
+    echo "wine32: this kernel cannot run 32-bit programs; removing wine32:i386, which would break 64-bit Wine"
+    DEBIAN_FRONTEND=noninteractive $([[ $(id -u) -ne 0 ]] && echo sudo) apt-get -o DPkg::Lock::Timeout=600 -q remove -y wine32:i386 >/dev/null 2>&1 ||
+      echo "wine32: could not remove wine32:i386" >&2
+  fi
+  finish "no 32-bit Wine: this kernel cannot run 32-bit programs (IA-32 emulation is off)"
+fi
 [[ "${OSTRIVEL_TRY_WINE32:-1}" == 0 ]] && finish "no 32-bit Wine: not tried (OSTRIVEL_TRY_WINE32=0)"
 host=$(dpkg --print-architecture 2>/dev/null) || finish "no 32-bit Wine: not a Debian system (no dpkg)"
 [[ "$host" == amd64 ]] || finish "no 32-bit Wine: the host is $host, not amd64"
