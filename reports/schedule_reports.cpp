@@ -32,7 +32,9 @@ const char16_t ROSTER_ENTRY_FORMAT[] = u"%d日%c ";
 const char16_t ROSTER_TIP[] =
     u"提示：连续夜班不超过 2 个，夜班后应安排休息；请按科室实际人数与能级调整。";
 const char16_t ROSTER_VERDICT[] = u"已生成轮转排班表，可复制到排班本或表格";
-// Shift (i + 2j) mod 3: day shift, night shift, rest.
+// Shift (i + j) mod 3: each nurse runs day shift, night shift, rest, so every
+// night is followed by a rest, and any three consecutive nurses cover all
+// three shifts on every day.
 const char16_t ROSTER_SHIFTS[] = u"DNR";
 
 // ---- Kind 2: dosing times ------------------------------------------------
@@ -103,7 +105,7 @@ Level buildNurseRoster(const ToolDefinition& tool, const double* values,
         appendPiece(result, resultCapacity, ROSTER_INDENT);
         for (int32_t j = 0; j < days; ++j) {
             char16_t entry[ROSTER_ENTRY_SCRATCH];
-            const int shift = (i + 2 * j) % 3;
+            const int shift = (i + j) % 3;
             formatText(entry, ROSTER_ENTRY_SCRATCH, ROSTER_ENTRY_FORMAT, j + 1,
                        static_cast<int>(ROSTER_SHIFTS[shift]));
             appendPiece(result, resultCapacity, entry);

@@ -21,14 +21,15 @@ const char16_t* const ROSTER_TIP = u"提示：连续夜班不超过 2 个，夜�
 
 // ---- Kind 1: nurse roster ------------------------------------------------
 
-TEST(NurseRoster, ThreeNursesFourDaysRotateDayRestNight)
+TEST(NurseRoster, ThreeNursesFourDaysRotateDayNightRest)
 {
     const ReportRun run = runKind(1, {{"nurses", 3}, {"days", 4}});
+    // A rest follows every night shift, never a day shift.
     EXPECT_EQ(lines(run.result),
               expected({ROSTER_RULE, u"人员：3 人；周期：4 天", u"",
-                        u"护士01：", u"  1日D 2日R 3日N 4日D ",
-                        u"护士02：", u"  1日N 2日D 3日R 4日N ",
-                        u"护士03：", u"  1日R 2日N 3日D 4日R ",
+                        u"护士01：", u"  1日D 2日N 3日R 4日D ",
+                        u"护士02：", u"  1日N 2日R 3日D 4日N ",
+                        u"护士03：", u"  1日R 2日D 3日N 4日R ",
                         u"", ROSTER_TIP}));
     EXPECT_EQ(utf8(run.verdict), utf8(u"已生成轮转排班表，可复制到排班本或表格"));
     EXPECT_EQ(run.level, 0);
@@ -72,8 +73,16 @@ TEST(NurseRoster, FullRosterFitsTheLargeBufferAndIsCutInTheSmallOne)
     ASSERT_EQ(all.size(), 3u + 80u + 2u);
     EXPECT_EQ(all.back(), utf8(ROSTER_TIP));
     EXPECT_EQ(all[3 + 2 * 39], utf8(u"护士40："));
-    // Nurse 40 (i = 39) on day 31 (j = 30): (39 + 60) mod 3 = 0, the day shift.
+    // Nurse 40 (i = 39) on day 31 (j = 30): (39 + 30) mod 3 = 0, the day shift.
     EXPECT_EQ(all[3 + 2 * 39 + 1].substr(all[3 + 2 * 39 + 1].size() - 7), "31" + utf8(u"日") + "D ");
+    // No nurse goes from a night shift straight to a day shift.
+    const std::u16string& r = whole.result;
+    for (size_t at = r.find(u"日N "); at != std::u16string::npos; at = r.find(u"日N ", at + 1)) {
+        const size_t next = r.find(u'日', at + 1);
+        if (next < r.find(u"\r\n", at)) {
+            EXPECT_NE(r[next + 1], u'D') << at;
+        }
+    }
 
     const ReportRun cut = runKind(1, {{"nurses", 40}, {"days", 31}}, 4096);
     EXPECT_EQ(cut.result.size(), 4095u);
