@@ -17,6 +17,8 @@ const char16_t* const DRUG_NAMES[] = {
 };
 constexpr int32_t DRUG_COUNT = 10;
 static_assert(std::size(DRUG_NAMES) == DRUG_COUNT, "ten drugs");
+// Shown beside a number outside the list, which no listed drug may stand in for.
+const char16_t NO_SUCH_DRUG[] = u"无此编号";
 
 struct PairFinding {
     Level level;
@@ -60,11 +62,9 @@ const char16_t PAIR_FORMAT[] = u"待查：%d 号 %ls  +  %d 号 %ls";
 const char16_t DRUG_LEGEND_FIRST[] = u"编号：1头孢曲松 2葡萄糖酸钙 3万古霉素 4呋塞米 5氨溴索";
 const char16_t DRUG_LEGEND_SECOND[] = u"      6奥美拉唑 7维生素C 8胰岛素 9碳酸氢钠 10多巴胺";
 
-// Numbers outside the list show the first name; the table is never read
-// outside its ten entries.
 const char16_t* drugName(int32_t number)
 {
-    return number >= 1 && number <= DRUG_COUNT ? DRUG_NAMES[number - 1] : DRUG_NAMES[0];
+    return number >= 1 && number <= DRUG_COUNT ? DRUG_NAMES[number - 1] : NO_SUCH_DRUG;
 }
 
 // Searched on the numbers as entered, not on the names shown.

@@ -82,20 +82,21 @@ TEST(DrugCompatibility, PairsInEitherOrder)
     }
 }
 
-TEST(DrugCompatibility, FirstLineShowsTheNumbersAsEnteredAndTheFirstNameOutsideTheList)
+TEST(DrugCompatibility, FirstLineShowsTheNumbersAsEnteredAndNoNameOutsideTheList)
 {
     struct Case {
         std::vector<Input> inputs;
         const char16_t* line;
     } cases[] = {
-        {{}, u"待查：0 号 头孢曲松  +  0 号 头孢曲松"},
-        {{{"drugA", 11}, {"drugB", 2}}, u"待查：11 号 头孢曲松  +  2 号 葡萄糖酸钙"},
+        {{}, u"待查：0 号 无此编号  +  0 号 无此编号"},
+        {{{"drugA", 11}, {"drugB", 2}}, u"待查：11 号 无此编号  +  2 号 葡萄糖酸钙"},
+        {{{"drugA", 1}, {"drugB", 0}}, u"待查：1 号 头孢曲松  +  0 号 无此编号"},
         {{{"drugA", 10}, {"drugB", 3}}, u"待查：10 号 多巴胺  +  3 号 万古霉素"},
         {{{"drugA", 7}, {"drugB", 8}}, u"待查：7 号 维生素C  +  8 号 胰岛素"},
         {{{"drugA", 5}, {"drugB", 6}}, u"待查：5 号 氨溴索  +  6 号 奥美拉唑"},
         {{{"drugA", 4}, {"drugB", 9}}, u"待查：4 号 呋塞米  +  9 号 碳酸氢钠"},
-        {{{"drugA", -3.7}, {"drugB", NaN}}, u"待查：-3 号 头孢曲松  +  -2147483648 号 头孢曲松"},
-        {{{"drugB", 2}}, u"待查：0 号 头孢曲松  +  2 号 葡萄糖酸钙"},
+        {{{"drugA", -3.7}, {"drugB", NaN}}, u"待查：-3 号 无此编号  +  -2147483648 号 无此编号"},
+        {{{"drugB", 2}}, u"待查：0 号 无此编号  +  2 号 葡萄糖酸钙"},
     };
     for (const Case& c : cases) {
         const ReportRun run = runKind(6, c.inputs, 4096);
