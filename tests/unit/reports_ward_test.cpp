@@ -154,7 +154,7 @@ TEST(HandoverSheet, BedLinesUpToThirty)
 const char16_t* const INFUSION_CHECK = u"核对：药名/剂量/浓度/有效期/配伍；双人签名。";
 const char16_t* const INFUSION_WATCH = u"观察：穿刺点、滴速、输注反应；每 30 分钟巡视并记录。";
 
-TEST(InfusionCard, ValuesArePrintedUnvalidated)
+TEST(InfusionCard, ValuesArePrintedUnvalidatedAndUnrounded)
 {
     struct Case {
         std::vector<Input> inputs;
@@ -166,9 +166,17 @@ TEST(InfusionCard, ValuesArePrintedUnvalidated)
          u"床号：12", u"药液：医嘱药量 0.50 ，加入溶媒 250 ml", u"滴速：40 滴/分（约 120 ml/h）"},
         {{}, u"床号：0", u"药液：医嘱药量 0.00 ，加入溶媒 0 ml", u"滴速：0 滴/分（约 0 ml/h）"},
         {{{"bed", -3}, {"dose", -2}, {"volume", 0.5}, {"gtt", 20.5}},
-         u"床号：-3", u"药液：医嘱药量 -2.00 ，加入溶媒 0 ml", u"滴速：20 滴/分（约 62 ml/h）"},
+         u"床号：-3", u"药液：医嘱药量 -2.00 ，加入溶媒 0.5 ml", u"滴速：20 滴/分（约 62 ml/h）"},
         {{{"gtt", 1.5}, {"volume", 1.5}, {"dose", 1234.567}},
-         u"床号：0", u"药液：医嘱药量 1234.57 ，加入溶媒 2 ml", u"滴速：2 滴/分（约 4 ml/h）"},
+         u"床号：0", u"药液：医嘱药量 1234.567 ，加入溶媒 1.5 ml", u"滴速：2 滴/分（约 4 ml/h）"},
+        // The ordered amounts are never rounded away: every decimal of the
+        // shortest form, the dose's at most six and the volume's at most two.
+        {{{"dose", 0.125}, {"volume", 12.5}},
+         u"床号：0", u"药液：医嘱药量 0.125 ，加入溶媒 12.5 ml", u"滴速：0 滴/分（约 0 ml/h）"},
+        {{{"dose", 1.0 / 3.0}, {"volume", 12.333}},
+         u"床号：0", u"药液：医嘱药量 0.333333 ，加入溶媒 12.33 ml", u"滴速：0 滴/分（约 0 ml/h）"},
+        {{{"dose", -0.004}, {"volume", 1e-7}},
+         u"床号：0", u"药液：医嘱药量 -0.004 ，加入溶媒 0.00 ml", u"滴速：0 滴/分（约 0 ml/h）"},
         {{{"bed", NaN}, {"dose", NaN}, {"volume", INF}, {"gtt", -INF}},
          u"床号：-2147483648", u"药液：医嘱药量 nan ，加入溶媒 inf ml", u"滴速：-inf 滴/分（约 -inf ml/h）"},
     };
