@@ -286,6 +286,30 @@ int formatGeneral(char* buffer, int size, double value, int precision) {
     return formatWith(buffer, size, value, std::chars_format::general, precision);
 }
 
+int shortestDecimals(double value) {
+    if (!std::isfinite(value)) return 0;
+    // "-d.ddde-xx" at most: 17 digits, sign, point and a three-digit exponent.
+    char text[32];
+    std::to_chars_result r = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
+    if (r.ec != std::errc()) return 0;
+    int digits = 0;
+    const char* p = text;
+    for (; p < r.ptr && *p != 'e'; ++p) {
+        if (isDigit(*p)) ++digits;
+    }
+    int exponent = 0;
+    if (p < r.ptr) {
+        ++p;
+        const bool negative = *p == '-';
+        if (*p == '-' || *p == '+') ++p;
+        for (; p < r.ptr; ++p) exponent = exponent * 10 + (*p - '0');
+        if (negative) exponent = -exponent;
+    }
+    // d.ddd × 10^e has digits - 1 decimals, shifted by the exponent.
+    const int decimals = digits - 1 - exponent;
+    return decimals > 0 ? decimals : 0;
+}
+
 size_t readUnsignedNumber(const char* text, const char* end, double* value) {
     *value = 0.0;
     if (text == nullptr) return 0;

@@ -18,6 +18,12 @@ int formatFixed(char* buffer, int size, double value, int precision);
 int formatScientific(char* buffer, int size, double value, int precision);
 int formatGeneral(char* buffer, int size, double value, int precision);
 
+// The decimals of the shortest text that reads back as the same double (the
+// digits std::to_chars gives without a precision), counted as if the number
+// were written without an exponent: 0.125 has 3, 250 and 1e21 have none,
+// 1e-7 has 7. Non-finite values have none.
+int shortestDecimals(double value);
+
 // Reads an unsigned number at `text` the way strtod reads it once the sign is
 // taken: decimal digits with at most one '.', an optional exponent, or
 // hexadecimal "0x"/"0X" digits with at most one '.' and an optional binary

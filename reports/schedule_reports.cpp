@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/numtext.h"
 #include "engine/text.h"
 #include "engine/tool.h"
 #include "reports/generators.h"
@@ -32,7 +33,9 @@ const char16_t ROSTER_ENTRY_FORMAT[] = u"%d日%c ";
 const char16_t ROSTER_TIP[] =
     u"提示：连续夜班不超过 2 个，夜班后应安排休息；请按科室实际人数与能级调整。";
 const char16_t ROSTER_VERDICT[] = u"已生成轮转排班表，可复制到排班本或表格";
-// Shift (i + 2j) mod 3: day shift, night shift, rest.
+// Shift (i + j) mod 3: each nurse runs day shift, night shift, rest, so every
+// night is followed by a rest, and any three consecutive nurses cover all
+// three shifts on every day.
 const char16_t ROSTER_SHIFTS[] = u"DNR";
 
 // ---- Kind 2: dosing times ------------------------------------------------
@@ -41,7 +44,23 @@ constexpr double DOSING_DEFAULT_INTERVAL = 8.0;
 constexpr int32_t DOSING_MAX_TIMES = 30;
 constexpr int DOSING_ENTRY_SCRATCH = 64;
 
-const char16_t DOSING_HEADER_FORMAT[] = u"首剂时间 %.0f:00，间隔 %.0f 小时，共 %d 次：";
+// The first dose's hours and minutes, the interval (see formatFirstDose and
+// formatInterval) and the count.
+const char16_t DOSING_HEADER_FORMAT[] = u"首剂时间 %s:%02d，间隔 %s 小时，共 %d 次：";
+// Sign, the 309 digits of the largest double, point, two decimals, terminator.
+constexpr int NUMBER_SCRATCH = 320;
+constexpr int INTERVAL_DECIMALS = 2;
+// Dose times are taken in whole minutes, m = floor(hours * 60 + 1e-6): the
+// millionth of a minute absorbs the rounding of the product (8.1 h times 60
+// is 485.99999999999994, yet 8.1 h is 08:06) and still cuts off a real
+// fraction of a minute (10.999 h is 10:59).
+constexpr double MINUTE_NOISE = 1e-6;
+constexpr int64_t MINUTES_PER_DAY = 1440;
+// Whole minutes are taken below this time (in hours): the day numbers that
+// fit 32 bits.
+constexpr double LAST_DAY_END = 24.0 * 2147483647.0;
+// From 2^52 hours on every double is a whole number of hours.
+constexpr double WHOLE_HOURS_FROM = 4503599627370496.0;
 // The day is printed as a 64-bit number: for ordinary inputs this is the
 // same text as a 32-bit one, and a first dose or interval in the tens of
 // billions of hours still gets its true day.
@@ -69,9 +88,50 @@ const char16_t FOLLOW_UP_VERDICT[] = u"随访计划已生成，可按日期短�
 const char16_t LINE_END[] = u"\r\n";
 const char16_t EMPTY_LINE[] = u"";
 
+// The whole minutes of a time of at most 2^52 hours.
+int64_t wholeMinutes(double hours)
+{
+    return static_cast<int64_t>(std::floor(hours * 60.0 + MINUTE_NOISE));
+}
+
+// The header's first dose, as hours (any number of them) and minutes. An
+// infinite start prints as "inf" hours.
+void formatFirstDose(double firstHour, char* hours, int size, int* minute)
+{
+    if (firstHour < WHOLE_HOURS_FROM) {
+        const int64_t m = wholeMinutes(firstHour);
+        formatFixed(hours, size, static_cast<double>(m / 60), 0);   // below 2^53: exact
+        *minute = static_cast<int>(m % 60);
+        return;
+    }
+    formatFixed(hours, size, firstHour, 0);
+    *minute = 0;
+}
+
+// "%.2f" without trailing zeros and without a trailing point: 12, 1.5, 0.25,
+// 0.33 for a third of an hour. "inf" stays as it is.
+void formatInterval(double interval, char* text, int size)
+{
+    int length = formatFixed(text, size, interval, INTERVAL_DECIMALS);
+    bool point = false;
+    for (int i = 0; i < length; ++i) point = point || text[i] == '.';
+    if (!point) return;
+    while (text[length - 1] == '0') --length;
+    if (text[length - 1] == '.') --length;
+    text[length] = '\0';
+}
+
 // One dose entry for the dose at t hours after midnight of day 1.
 void formatDoseEntry(double t, char16_t* entry, int capacity)
 {
+    if (t < LAST_DAY_END) {   // false for NaN and infinity too
+        const int64_t m = wholeMinutes(t);
+        formatText(entry, capacity, DOSING_ENTRY_FORMAT, static_cast<long long>(1 + m / MINUTES_PER_DAY),
+                   static_cast<int>(m % MINUTES_PER_DAY / 60), static_cast<int>(m % 60));
+        return;
+    }
+    // Later times, whose day number needs more than 32 bits: the day from
+    // t / 24, the hour and minute truncated from the hour of that day.
     constexpr double DAY_LIMIT = 9223372036854775808.0;   // 2^63
     const double days = t / 24.0;
     if (!std::isfinite(t) || !(days < DAY_LIMIT)) {
@@ -103,7 +163,7 @@ Level buildNurseRoster(const ToolDefinition& tool, const double* values,
         appendPiece(result, resultCapacity, ROSTER_INDENT);
         for (int32_t j = 0; j < days; ++j) {
             char16_t entry[ROSTER_ENTRY_SCRATCH];
-            const int shift = (i + 2 * j) % 3;
+            const int shift = (i + j) % 3;
             formatText(entry, ROSTER_ENTRY_SCRATCH, ROSTER_ENTRY_FORMAT, j + 1,
                        static_cast<int>(ROSTER_SHIFTS[shift]));
             appendPiece(result, resultCapacity, entry);
@@ -128,7 +188,12 @@ Level buildDosingTimes(const ToolDefinition& tool, const double* values,
     const double step = interval > 0.0 ? interval : DOSING_DEFAULT_INTERVAL;
     const int32_t count = clampInt(times, 1, DOSING_MAX_TIMES);
 
-    appendLine(result, resultCapacity, DOSING_HEADER_FORMAT, firstHour, step, count);
+    char firstHourText[NUMBER_SCRATCH];
+    int firstMinute = 0;
+    formatFirstDose(firstHour, firstHourText, NUMBER_SCRATCH, &firstMinute);
+    char intervalText[NUMBER_SCRATCH];
+    formatInterval(step, intervalText, NUMBER_SCRATCH);
+    appendLine(result, resultCapacity, DOSING_HEADER_FORMAT, firstHourText, firstMinute, intervalText, count);
     for (int32_t k = 0; k < count; ++k) {
         const double t = static_cast<double>(k) * step + firstHour;
         char16_t entry[DOSING_ENTRY_SCRATCH];

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iterator>
 
+#include "engine/numtext.h"
 #include "reports/generators.h"
 #include "reports/report.h"
 
@@ -17,6 +18,8 @@ const char16_t* const DRUG_NAMES[] = {
 };
 constexpr int32_t DRUG_COUNT = 10;
 static_assert(std::size(DRUG_NAMES) == DRUG_COUNT, "ten drugs");
+// Shown beside a number outside the list, which no listed drug may stand in for.
+const char16_t NO_SUCH_DRUG[] = u"无此编号";
 
 struct PairFinding {
     Level level;
@@ -60,11 +63,9 @@ const char16_t PAIR_FORMAT[] = u"待查：%d 号 %ls  +  %d 号 %ls";
 const char16_t DRUG_LEGEND_FIRST[] = u"编号：1头孢曲松 2葡萄糖酸钙 3万古霉素 4呋塞米 5氨溴索";
 const char16_t DRUG_LEGEND_SECOND[] = u"      6奥美拉唑 7维生素C 8胰岛素 9碳酸氢钠 10多巴胺";
 
-// Numbers outside the list show the first name; the table is never read
-// outside its ten entries.
 const char16_t* drugName(int32_t number)
 {
-    return number >= 1 && number <= DRUG_COUNT ? DRUG_NAMES[number - 1] : DRUG_NAMES[0];
+    return number >= 1 && number <= DRUG_COUNT ? DRUG_NAMES[number - 1] : NO_SUCH_DRUG;
 }
 
 // Searched on the numbers as entered, not on the names shown.
@@ -92,13 +93,28 @@ const char16_t HANDOVER_VERDICT[] = u"模板已生成，床旁交接并双方签
 constexpr double DROPS_TO_ML_PER_HOUR = 3.0;
 const char16_t INFUSION_TITLE[] = u"静脉输液卡";
 const char16_t INFUSION_BED_FORMAT[] = u"床号：%d";
-const char16_t INFUSION_DOSE_FORMAT[] = u"药液：医嘱药量 %.2f ，加入溶媒 %.0f ml";
+// The dose and the volume come formatted (see shownDecimals).
+const char16_t INFUSION_DOSE_FORMAT[] = u"药液：医嘱药量 %s ，加入溶媒 %s ml";
+constexpr int DOSE_FEWEST_DECIMALS = 2;
+constexpr int DOSE_MOST_DECIMALS = 6;
+constexpr int VOLUME_MOST_DECIMALS = 2;
+// Sign, the 309 digits of the largest double, point, six decimals, terminator.
+constexpr int NUMBER_SCRATCH = 320;
 const char16_t INFUSION_RATE_FORMAT[] = u"滴速：%.0f 滴/分（约 %.0f ml/h）";
 const char16_t INFUSION_CHECK[] = u"核对：药名/剂量/浓度/有效期/配伍；双人签名。";
 const char16_t INFUSION_WATCH[] = u"观察：穿刺点、滴速、输注反应；每 30 分钟巡视并记录。";
 const char16_t INFUSION_VERDICT[] = u"输液卡已生成，双人核对后执行";
 
 const char16_t EMPTY_LINE[] = u"";
+
+// The card must show the amount ordered, not a rounded one: as many decimals
+// as the value's shortest exact form has, but at least `fewest` (2.50, not
+// 2.5, for a dose) and at most `most` (the last one rounded).
+int shownDecimals(double value, int fewest, int most)
+{
+    const int decimals = shortestDecimals(value);
+    return decimals < fewest ? fewest : (decimals > most ? most : decimals);
+}
 
 }  // namespace
 
@@ -144,7 +160,11 @@ Level buildInfusionCard(const ToolDefinition& tool, const double* values,
 
     appendFixedLine(result, resultCapacity, INFUSION_TITLE);
     appendLine(result, resultCapacity, INFUSION_BED_FORMAT, bed);
-    appendLine(result, resultCapacity, INFUSION_DOSE_FORMAT, dose, volume);
+    char doseText[NUMBER_SCRATCH];
+    char volumeText[NUMBER_SCRATCH];
+    formatFixed(doseText, NUMBER_SCRATCH, dose, shownDecimals(dose, DOSE_FEWEST_DECIMALS, DOSE_MOST_DECIMALS));
+    formatFixed(volumeText, NUMBER_SCRATCH, volume, shownDecimals(volume, 0, VOLUME_MOST_DECIMALS));
+    appendLine(result, resultCapacity, INFUSION_DOSE_FORMAT, doseText, volumeText);
     appendLine(result, resultCapacity, INFUSION_RATE_FORMAT, gtt, gtt * DROPS_TO_ML_PER_HOUR);
     appendFixedLine(result, resultCapacity, INFUSION_CHECK);
     appendFixedLine(result, resultCapacity, INFUSION_WATCH);

@@ -21,14 +21,15 @@ const char16_t* const ROSTER_TIP = u"提示：连续夜班不超过 2 个，夜�
 
 // ---- Kind 1: nurse roster ------------------------------------------------
 
-TEST(NurseRoster, ThreeNursesFourDaysRotateDayRestNight)
+TEST(NurseRoster, ThreeNursesFourDaysRotateDayNightRest)
 {
     const ReportRun run = runKind(1, {{"nurses", 3}, {"days", 4}});
+    // A rest follows every night shift, never a day shift.
     EXPECT_EQ(lines(run.result),
               expected({ROSTER_RULE, u"人员：3 人；周期：4 天", u"",
-                        u"护士01：", u"  1日D 2日R 3日N 4日D ",
-                        u"护士02：", u"  1日N 2日D 3日R 4日N ",
-                        u"护士03：", u"  1日R 2日N 3日D 4日R ",
+                        u"护士01：", u"  1日D 2日N 3日R 4日D ",
+                        u"护士02：", u"  1日N 2日R 3日D 4日N ",
+                        u"护士03：", u"  1日R 2日D 3日N 4日R ",
                         u"", ROSTER_TIP}));
     EXPECT_EQ(utf8(run.verdict), utf8(u"已生成轮转排班表，可复制到排班本或表格"));
     EXPECT_EQ(run.level, 0);
@@ -72,8 +73,16 @@ TEST(NurseRoster, FullRosterFitsTheLargeBufferAndIsCutInTheSmallOne)
     ASSERT_EQ(all.size(), 3u + 80u + 2u);
     EXPECT_EQ(all.back(), utf8(ROSTER_TIP));
     EXPECT_EQ(all[3 + 2 * 39], utf8(u"护士40："));
-    // Nurse 40 (i = 39) on day 31 (j = 30): (39 + 60) mod 3 = 0, the day shift.
+    // Nurse 40 (i = 39) on day 31 (j = 30): (39 + 30) mod 3 = 0, the day shift.
     EXPECT_EQ(all[3 + 2 * 39 + 1].substr(all[3 + 2 * 39 + 1].size() - 7), "31" + utf8(u"日") + "D ");
+    // No nurse goes from a night shift straight to a day shift.
+    const std::u16string& r = whole.result;
+    for (size_t at = r.find(u"日N "); at != std::u16string::npos; at = r.find(u"日N ", at + 1)) {
+        const size_t next = r.find(u'日', at + 1);
+        if (next < r.find(u"\r\n", at)) {
+            EXPECT_NE(r[next + 1], u'D') << at;
+        }
+    }
 
     const ReportRun cut = runKind(1, {{"nurses", 40}, {"days", 31}}, 4096);
     EXPECT_EQ(cut.result.size(), 4095u);
@@ -102,18 +111,29 @@ TEST(DosingTimes, HeaderEntriesAndSeparators)
         {{}, u"首剂时间 0:00，间隔 8 小时，共 1 次：", u"第1天 00:00"},
         {{{"start", -5}}, u"首剂时间 0:00，间隔 8 小时，共 1 次：", u"第1天 00:00"},
         {{{"start", 30}}, u"首剂时间 30:00，间隔 8 小时，共 1 次：", u"第2天 06:00"},
-        // The header rounds half to even; the entries keep the exact time.
+        // The header shows the first dose's minutes and the interval's decimals.
         {{{"start", 7.5}, {"interval", 12}, {"times", 2}},
-         u"首剂时间 8:00，间隔 12 小时，共 2 次：", u"第1天 07:30  |  第1天 19:30"},
+         u"首剂时间 7:30，间隔 12 小时，共 2 次：", u"第1天 07:30  |  第1天 19:30"},
         {{{"start", 23}, {"interval", 0.25}, {"times", 5}},
-         u"首剂时间 23:00，间隔 0 小时，共 5 次：",
+         u"首剂时间 23:00，间隔 0.25 小时，共 5 次：",
          u"第1天 23:00  |  第1天 23:15  |  第1天 23:30  |  第1天 23:45  |  第2天 00:00"},
         {{{"interval", -2}, {"times", 2}}, u"首剂时间 0:00，间隔 8 小时，共 2 次：", u"第1天 00:00  |  第1天 08:00"},
         {{{"times", 1e12}}, u"首剂时间 0:00，间隔 8 小时，共 1 次：", u"第1天 00:00"},
         {{{"start", 6}, {"interval", 25}, {"times", 3}},
          u"首剂时间 6:00，间隔 25 小时，共 3 次：", u"第1天 06:00  |  第2天 07:00  |  第3天 08:00"},
         // Minutes are truncated: 10.999 h is 10:59.
-        {{{"start", 10.999}}, u"首剂时间 11:00，间隔 8 小时，共 1 次：", u"第1天 10:59"},
+        {{{"start", 10.999}}, u"首剂时间 10:59，间隔 8 小时，共 1 次：", u"第1天 10:59"},
+        // Rounding noise moves no dose: 8.1 h is 08:06 (8.1 * 60 falls just
+        // below 486), 2/3 h is 40 minutes and 17 * 1.4 + 0.2 h is midnight.
+        {{{"start", 8.1}, {"interval", 1.5}, {"times", 2}},
+         u"首剂时间 8:06，间隔 1.5 小时，共 2 次：", u"第1天 08:06  |  第1天 09:36"},
+        {{{"interval", 1.0 / 3.0}, {"times", 4}},
+         u"首剂时间 0:00，间隔 0.33 小时，共 4 次：", u"第1天 00:00  |  第1天 00:20  |  第1天 00:40  |  第1天 01:00"},
+        {{{"start", 0.2}, {"interval", 1.4}, {"times", 18}},
+         u"首剂时间 0:12，间隔 1.4 小时，共 18 次：",
+         u"第1天 00:12  |  第1天 01:36  |  第1天 03:00  |  第1天 04:24  |  第1天 05:48  |  第1天 07:12  |  "
+         u"第1天 08:36  |  第1天 10:00  |  第1天 11:24  |  第1天 12:48  |  第1天 14:12  |  第1天 15:36  |  "
+         u"第1天 17:00  |  第1天 18:24  |  第1天 19:48  |  第1天 21:12  |  第1天 22:36  |  第2天 00:00"},
         {{{"start", NaN}, {"interval", NaN}, {"times", NaN}}, u"首剂时间 0:00，间隔 8 小时，共 1 次：", u"第1天 00:00"},
         // Beyond 32-bit days the day is still the true one.
         {{{"start", 1e11}}, u"首剂时间 100000000000:00，间隔 8 小时，共 1 次：", u"第4166666667天 16:00"},

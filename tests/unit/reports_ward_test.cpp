@@ -82,20 +82,21 @@ TEST(DrugCompatibility, PairsInEitherOrder)
     }
 }
 
-TEST(DrugCompatibility, FirstLineShowsTheNumbersAsEnteredAndTheFirstNameOutsideTheList)
+TEST(DrugCompatibility, FirstLineShowsTheNumbersAsEnteredAndNoNameOutsideTheList)
 {
     struct Case {
         std::vector<Input> inputs;
         const char16_t* line;
     } cases[] = {
-        {{}, u"待查：0 号 头孢曲松  +  0 号 头孢曲松"},
-        {{{"drugA", 11}, {"drugB", 2}}, u"待查：11 号 头孢曲松  +  2 号 葡萄糖酸钙"},
+        {{}, u"待查：0 号 无此编号  +  0 号 无此编号"},
+        {{{"drugA", 11}, {"drugB", 2}}, u"待查：11 号 无此编号  +  2 号 葡萄糖酸钙"},
+        {{{"drugA", 1}, {"drugB", 0}}, u"待查：1 号 头孢曲松  +  0 号 无此编号"},
         {{{"drugA", 10}, {"drugB", 3}}, u"待查：10 号 多巴胺  +  3 号 万古霉素"},
         {{{"drugA", 7}, {"drugB", 8}}, u"待查：7 号 维生素C  +  8 号 胰岛素"},
         {{{"drugA", 5}, {"drugB", 6}}, u"待查：5 号 氨溴索  +  6 号 奥美拉唑"},
         {{{"drugA", 4}, {"drugB", 9}}, u"待查：4 号 呋塞米  +  9 号 碳酸氢钠"},
-        {{{"drugA", -3.7}, {"drugB", NaN}}, u"待查：-3 号 头孢曲松  +  -2147483648 号 头孢曲松"},
-        {{{"drugB", 2}}, u"待查：0 号 头孢曲松  +  2 号 葡萄糖酸钙"},
+        {{{"drugA", -3.7}, {"drugB", NaN}}, u"待查：-3 号 无此编号  +  -2147483648 号 无此编号"},
+        {{{"drugB", 2}}, u"待查：0 号 无此编号  +  2 号 葡萄糖酸钙"},
     };
     for (const Case& c : cases) {
         const ReportRun run = runKind(6, c.inputs, 4096);
@@ -153,7 +154,7 @@ TEST(HandoverSheet, BedLinesUpToThirty)
 const char16_t* const INFUSION_CHECK = u"核对：药名/剂量/浓度/有效期/配伍；双人签名。";
 const char16_t* const INFUSION_WATCH = u"观察：穿刺点、滴速、输注反应；每 30 分钟巡视并记录。";
 
-TEST(InfusionCard, ValuesArePrintedUnvalidated)
+TEST(InfusionCard, ValuesArePrintedUnvalidatedAndUnrounded)
 {
     struct Case {
         std::vector<Input> inputs;
@@ -165,9 +166,17 @@ TEST(InfusionCard, ValuesArePrintedUnvalidated)
          u"床号：12", u"药液：医嘱药量 0.50 ，加入溶媒 250 ml", u"滴速：40 滴/分（约 120 ml/h）"},
         {{}, u"床号：0", u"药液：医嘱药量 0.00 ，加入溶媒 0 ml", u"滴速：0 滴/分（约 0 ml/h）"},
         {{{"bed", -3}, {"dose", -2}, {"volume", 0.5}, {"gtt", 20.5}},
-         u"床号：-3", u"药液：医嘱药量 -2.00 ，加入溶媒 0 ml", u"滴速：20 滴/分（约 62 ml/h）"},
+         u"床号：-3", u"药液：医嘱药量 -2.00 ，加入溶媒 0.5 ml", u"滴速：20 滴/分（约 62 ml/h）"},
         {{{"gtt", 1.5}, {"volume", 1.5}, {"dose", 1234.567}},
-         u"床号：0", u"药液：医嘱药量 1234.57 ，加入溶媒 2 ml", u"滴速：2 滴/分（约 4 ml/h）"},
+         u"床号：0", u"药液：医嘱药量 1234.567 ，加入溶媒 1.5 ml", u"滴速：2 滴/分（约 4 ml/h）"},
+        // The ordered amounts are never rounded away: every decimal of the
+        // shortest form, the dose's at most six and the volume's at most two.
+        {{{"dose", 0.125}, {"volume", 12.5}},
+         u"床号：0", u"药液：医嘱药量 0.125 ，加入溶媒 12.5 ml", u"滴速：0 滴/分（约 0 ml/h）"},
+        {{{"dose", 1.0 / 3.0}, {"volume", 12.333}},
+         u"床号：0", u"药液：医嘱药量 0.333333 ，加入溶媒 12.33 ml", u"滴速：0 滴/分（约 0 ml/h）"},
+        {{{"dose", -0.004}, {"volume", 1e-7}},
+         u"床号：0", u"药液：医嘱药量 -0.004 ，加入溶媒 0.00 ml", u"滴速：0 滴/分（约 0 ml/h）"},
         {{{"bed", NaN}, {"dose", NaN}, {"volume", INF}, {"gtt", -INF}},
          u"床号：-2147483648", u"药液：医嘱药量 nan ，加入溶媒 inf ml", u"滴速：-inf 滴/分（约 -inf ml/h）"},
     };

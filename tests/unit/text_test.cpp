@@ -117,6 +117,17 @@ TEST(NumberText, FixedOfHugeValuesFitsOrFailsCleanly) {
     EXPECT_STREQ(big, "-0");
 }
 
+TEST(NumberText, ShortestDecimalsAreCountedWithoutExponent) {
+    struct Case {
+        double value;
+        int decimals;
+    } cases[] = {
+        {0.125, 3}, {-0.125, 3}, {250.0, 0}, {12.5, 1}, {1e-7, 7}, {1.5e-7, 8}, {1e21, 0}, {-0.0, 0},
+        {1.0 / 3.0, 16}, {5e-324, 324}, {HUGE_VAL, 0}, {std::nan(""), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(shortestDecimals(c.value), c.decimals) << c.value;
+}
+
 TEST(NumberText, ReadsNumbersAsStrtodDoes) {
     struct Case {
         const char* text;
