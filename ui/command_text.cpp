@@ -1,6 +1,7 @@
 #include "ui/command_text.h"
 
 #include <cmath>
+#include <limits>
 
 #include "engine/numtext.h"
 #include "engine/text.h"
@@ -49,23 +50,44 @@ void mapFullWidthToAscii(char16_t* text) {
     }
 }
 
-bool blankOrSpaces(const char16_t* text) {
+bool onlySpaces(const char16_t* text) {
     for (; *text != 0; ++text) {
         if (*text != u' ') return false;
     }
     return true;
 }
+
+// What a decimal number and the spaces before it are made of.
+bool numberUnit(char16_t unit) {
+    return (unit >= u'0' && unit <= u'9') || unit == u'.' || unit == u'e' || unit == u'E' || unit == u'+' ||
+           unit == u'-' || unit == u' ';
+}
 }  // namespace
 
 InputReading readInputText(const char16_t* text) {
-    // The box is read into 128 units: whatever lies beyond 127 never counts.
-    char16_t kept[INPUT_TEXT_CAPACITY];
-    textCopy(kept, INPUT_TEXT_CAPACITY, text);
+    constexpr InputReading REFUSED{std::numeric_limits<double>::quiet_NaN(), false};
+    char16_t kept[INPUT_TEXT_LIMIT + 1];
+    int length = 0;
+    for (; text[length] != 0; ++length) {
+        if (length == INPUT_TEXT_LIMIT) return REFUSED;
+        kept[length] = text[length];
+    }
+    kept[length] = 0;
     // Only this copy is mapped: the box keeps the text as it was typed.
     mapFullWidthToAscii(kept);
-    if (blankOrSpaces(kept)) return InputReading{0.0, true};
-    const double value = readWideNumber(kept, nullptr);
-    return InputReading{value, std::isfinite(value)};
+
+    // readWideNumber reads the longest prefix wcstod would: past tabs and
+    // line breaks, hexadecimal, inf and nan. A box holds a decimal number
+    // typed by hand, so the prefix must be made of a decimal number's units
+    // and be followed by nothing but spaces; a blank box reads nothing.
+    size_t used = 0;
+    const double value = readWideNumber(kept, &used);
+    if (used == 0 || !onlySpaces(kept + used)) return REFUSED;
+    for (size_t i = 0; i < used; ++i) {
+        if (!numberUnit(kept[i])) return REFUSED;
+    }
+    if (!std::isfinite(value)) return REFUSED;   // beyond the largest double
+    return InputReading{value, true};
 }
 
 int readInputTexts(const char16_t* const* texts, int count, double* values) {

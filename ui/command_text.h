@@ -19,8 +19,15 @@ extern const char16_t COPIED_STATUS[];
 extern const char16_t RESET_STATUS[];
 extern const char16_t ABOUT_CAPTION[];
 
+// The longest box text read as a number, in code units. No plain number
+// needs more; a longer box is refused whole, since a piece of it (200 digits
+// cut to 127) would read as a different number.
+constexpr int INPUT_TEXT_LIMIT = 127;
+
 // Buffer sizes in code units, terminator included.
-constexpr int INPUT_TEXT_CAPACITY = 128;
+// A box is read into one unit more than the limit, so that a longer box
+// arrives as a text longer than the limit and is refused.
+constexpr int INPUT_TEXT_CAPACITY = INPUT_TEXT_LIMIT + 2;
 constexpr int DEFAULT_VALUE_CAPACITY = 64;
 constexpr int REFUSED_MESSAGE_CAPACITY = 256;
 constexpr int REFERENCE_TEXT_CAPACITY = 512;
@@ -32,14 +39,18 @@ constexpr int VERDICT_TEXT_CAPACITY = 512;
 constexpr int BUTTON_CAPTION_CAPACITY = 64;
 
 struct InputReading {
-    double value;
-    bool accepted;   // false: the text names an infinity or NaN
+    double value;    // NaN when refused
+    bool accepted;
 };
 
-// Reads one input box's text: only its first 127 units count, and their
-// full-width forms of ASCII (U+FF01..U+FF5E, U+3000) read as the ASCII
-// characters; empty or U+0020 spaces only is 0; otherwise the longest numeric
-// prefix as wcstod reads it (no prefix: 0). A non-finite value is refused.
+// Reads one input box's text. Full-width forms of ASCII (U+FF01..U+FF5E)
+// read as the ASCII characters and U+3000 as U+0020. The box is accepted
+// only when it holds exactly one decimal number and nothing else: U+0020
+// spaces, an optional sign, digits with at most one point, an optional
+// exponent with digits, U+0020 spaces. The number's value is wcstod's, to the
+// bit. Refused: a text longer than INPUT_TEXT_LIMIT units, a blank box, any
+// other character (a tab, a letter, a comma, a unit, a second number),
+// hexadecimal, inf and nan, and a value too large for a double.
 InputReading readInputText(const char16_t* text);
 
 // Reads every input box text of a tool (texts[i] for input i). Only when all

@@ -27,6 +27,8 @@ void calculateCommand() {
     // Every box is read and checked before anything is stored: a refused
     // input leaves inputValues as the last calculation left them, so a saved
     // record never pairs a refused value with an older result.
+    // A box longer than the buffer arrives cut to INPUT_TEXT_LIMIT + 1
+    // units, still one too many, and is refused.
     char16_t texts[MAX_INPUTS][INPUT_TEXT_CAPACITY];
     const char16_t* textOf[MAX_INPUTS];
     for (int i = 0; i < inputCount; ++i) {

@@ -151,6 +151,21 @@ class RecordLog(e2e_lib.RecordLogTest):
         [record] = records(read_log())
         self.assertEqual(record.group(7, 8), (b"50", "分级：2 级".encode("utf-8")))
 
+    def test_blank_or_misspelt_box_leaves_the_last_calculation_to_save(self):
+        # A blank box once graded as 0 and "1O0" (letter O) as 1: the save
+        # after it recorded a value nobody measured.
+        self.calculate("150", "分级：3 级\r\n")
+        for text in ("", "1O0"):
+            self.assertTrue(self.program.replace_input(text))
+            self.program.click_control(ID_CALCULATE)
+            dialogs = self.program.wait_dialog()
+            self.assertEqual([d["caption"] for d in dialogs], ["输入有误"], text)
+            self.assertTrue(self.program.close_dialogs())
+            self.assertEqual(self.program.text(ID_RESULT), "分级：3 级\r\n", text)
+        self.assert_saved()
+        [record] = records(read_log())
+        self.assertEqual(record.group(7, 8), (b"150", "分级：3 级".encode("utf-8")))
+
 
 if __name__ == "__main__":
     e2e_lib.main()

@@ -8,10 +8,13 @@
 //   readWideNumber vs wcstod_l: the same value bits (NaN: both NaN with the
 //     same sign; glibc keeps a "nan(chars)" payload the program has no use
 //     for) and the same characters consumed.
-//   readInputText (the input boxes): the first 127 units, full-width forms
-//     of ASCII mapped to ASCII; blank or U+0020 spaces only is 0; otherwise
-//     wcstod of them, accepted exactly when finite.
+//   readInputText (the input boxes): a text of at most 127 units, full-width
+//     forms of ASCII mapped to ASCII, is accepted exactly when it is U+0020
+//     spaces, one decimal number (sign, digits with at most one point, an
+//     exponent with digits), U+0020 spaces, and the number is finite; then
+//     with wcstod's value. Anything else is refused.
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -57,6 +60,31 @@ void checkNarrow(const uint8_t* data, size_t size) {
                "end pointer changes the reading: %zu/%a vs %zu/%a", usedWithEnd, withEnd, usedPlain, plain);
 }
 
+// Spaces, one decimal number, spaces: the number's span in [*begin, *end).
+bool oneDecimalNumber(const std::u16string& t, size_t* begin, size_t* end) {
+    const size_t n = t.size();
+    auto digit = [&](size_t k) { return k < n && t[k] >= u'0' && t[k] <= u'9'; };
+    size_t i = 0;
+    while (i < n && t[i] == u' ') ++i;
+    *begin = i;
+    if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
+    size_t digits = 0;
+    for (; digit(i); ++i) ++digits;
+    if (i < n && t[i] == u'.') {
+        for (++i; digit(i); ++i) ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
+        if (!digit(i)) return false;
+        while (digit(i)) ++i;
+    }
+    *end = i;
+    while (i < n && t[i] == u' ') ++i;
+    return i == n;
+}
+
 void checkWide(const std::u16string& text) {
     std::wstring wide;
     for (char16_t c : text) wide.push_back(static_cast<wchar_t>(c));
@@ -71,25 +99,32 @@ void checkWide(const std::u16string& text) {
                expected, fuzz::narrowForMessage(text).c_str());
     FUZZ_CHECK(sameNumber(readWideNumber(text.c_str(), nullptr), value), "consumed pointer changes the value");
 
-    // The input box: the first 127 units count, full-width forms of ASCII
-    // read as ASCII.
-    std::u16string kept = text.substr(0, INPUT_TEXT_CAPACITY - 1);
-    for (char16_t& c : kept) {
+    // The input box, by its own rule.
+    constexpr size_t BOX_LIMIT = 127;
+    std::u16string box = text;
+    for (char16_t& c : box) {
         if (c >= 0xFF01 && c <= 0xFF5E) c = static_cast<char16_t>(c - 0xFF01 + 0x21);
         if (c == 0x3000) c = u' ';
     }
-    bool blank = true;
-    for (char16_t c : kept) blank = blank && c == u' ';
+    size_t numberBegin = 0, numberEnd = 0;
+    const bool one = box.size() <= BOX_LIMIT && oneDecimalNumber(box, &numberBegin, &numberEnd);
     double boxExpected = 0.0;
-    if (!blank) {
-        std::wstring keptWide(kept.begin(), kept.end());
-        boxExpected = wcstod_l(keptWide.c_str(), nullptr, fuzz::cLocale());
+    if (one) {
+        const std::wstring number(box.begin() + static_cast<std::ptrdiff_t>(numberBegin),
+                                  box.begin() + static_cast<std::ptrdiff_t>(numberEnd));
+        wchar_t* numberStop = nullptr;
+        boxExpected = wcstod_l(number.c_str(), &numberStop, fuzz::cLocale());
+        FUZZ_CHECK(numberStop == number.c_str() + number.size(), "wcstod stops inside \"%s\"",
+                   fuzz::narrowForMessage(text).c_str());
     }
+    const bool accept = one && std::isfinite(boxExpected);
     std::vector<char16_t> exact(text.begin(), text.end());
     exact.push_back(0);
     const InputReading reading = readInputText(exact.data());
-    FUZZ_CHECK(sameNumber(reading.value, boxExpected) && reading.accepted == (std::isfinite(boxExpected) != 0),
-               "input box read %a (accepted %d), expected %a", reading.value, reading.accepted, boxExpected);
+    FUZZ_CHECK(reading.accepted == accept &&
+                   (accept ? sameNumber(reading.value, boxExpected) : std::isnan(reading.value) != 0),
+               "input box read %a (accepted %d), expected %a (accepted %d): \"%s\"", reading.value,
+               reading.accepted, boxExpected, accept, fuzz::narrowForMessage(text).c_str());
 }
 
 }  // namespace

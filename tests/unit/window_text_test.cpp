@@ -55,23 +55,26 @@ std::vector<std::u16string> lines(const std::u16string& text) {
     }
 }
 
-TEST(InputText, AcceptedTextsGiveTheirNumericPrefix) {
-    struct Case {
-        std::u16string text;
-        double value;
-    } cases[] = {
-        {u"", 0},           {u"   ", 0},         {u"8", 8},          {u"12abc", 12},
-        {u"abc", 0},        {u"1,5", 1},         {u".5", 0.5},       {u"  3e2", 300},
-        {u"0x1A", 26},      {u"1e-400", 0},      {u"-7.25", -7.25},  {u"\t42", 42},
-        {u"+3", 3},         {u"五十", 0},       {u"\U0001F600", 0},
-        {u"50\U0001F600", 50}, {u"1e", 1},      {u"0x", 0},         {u"-", 0},
-        {u"1.7976931348623157e308", 1.7976931348623157e308},
+TEST(InputText, OneNumberAloneIsRead) {
+    const ReadingCase cases[] = {
+        {u"8", true, 8},          {u".5", true, 0.5},      {u"  3e2", true, 300},  {u"1e-400", true, 0},
+        {u"-7.25", true, -7.25},  {u"+3", true, 3},        {u"12.5  ", true, 12.5}, {u"1.", true, 1},
+        {u"1.7976931348623157e308", true, 1.7976931348623157e308},
     };
-    for (const Case& c : cases) {
-        const InputReading r = readInputText(c.text.c_str());
-        EXPECT_TRUE(r.accepted) << std::string(c.text.begin(), c.text.end());
-        EXPECT_EQ(r.value, c.value) << std::string(c.text.begin(), c.text.end());
-    }
+    expectReadings(cases);
+}
+
+TEST(InputText, AnythingButOneNumberIsRefused) {
+    // Typing slips that once read as 0 or as the digits before them.
+    const ReadingCase cases[] = {
+        {u"", false, 0},          {u"   ", false, 0},       {u"12abc", false, 0},    {u"abc", false, 0},
+        {u"1,5", false, 0},       {u"0x1A", false, 0},      {u"\t42", false, 0},     {u"42\t", false, 0},
+        {u"五十", false, 0},      {u"\U0001F600", false, 0}, {u"50\U0001F600", false, 0},
+        {u"1e", false, 0},        {u"0x", false, 0},        {u"-", false, 0},        {u".", false, 0},
+        {u"1O0", false, 0},       {u"l00", false, 0},       {u"50 mg/L", false, 0},  {u"1 2", false, 0},
+        {u"- 5", false, 0},       {u"5-", false, 0},
+    };
+    expectReadings(cases);
 }
 
 TEST(InputText, NonFiniteValuesAreRefused) {
@@ -87,26 +90,27 @@ TEST(InputText, FullWidthFormsReadAsTheirAscii) {
     // What a Chinese input method types in full-width mode; the refusals
     // hold as they do for the ASCII text.
     const ReadingCase cases[] = {
-        {u"１５０", true, 150},     {u"１２．５", true, 12.5},   {u"　５０", true, 50},
-        {u"－５", true, -5},        {u"０ｘ１Ａ", true, 26},     {u"５０ｍｇ", true, 50},
-        {u"５0", true, 50},          {u"1５．0ｅ１", true, 150},  {u"　　", true, 0},
+        {u"１５０", true, 150},     {u"１２．５", true, 12.5},   {u"　５０　", true, 50},
+        {u"－５", true, -5},        {u"０ｘ１Ａ", false, 0},     {u"５０ｍｇ", false, 0},
+        {u"５0", true, 50},          {u"1５．0ｅ１", true, 150},  {u"　　", false, 0},
         {u"ｉｎｆ", false, 0},      {u"－ＩＮＦ", false, 0},    {u"１ｅ４００", false, 0},
-        // Each full-width form is one unit: only 127 of them count.
-        {repeated(u"　", 125) + u"１ｅ４００", true, 1},
-        {repeated(u"９", 10000), true, 1e127},
+        {u"１，５", false, 0},
+        // Each full-width form is one unit.
+        {repeated(u"　", 122) + u"１ｅ４", true, 1e4},
+        {repeated(u"９", 10000), false, 0},
     };
     expectReadings(cases);
 }
 
-TEST(InputText, OnlyTheFirst127UnitsCount) {
-    // What lies beyond unit 127 is not part of the box's text.
+TEST(InputText, MoreThan127UnitsAreRefused) {
+    // Cut to 127 units, a longer box would read as a different number.
     const ReadingCase cases[] = {
-        {repeated(u" ", 126) + u"1" + u"e400", true, 1},    // the exponent is cut away
-        {repeated(u" ", 122) + u"1e400", false, 0},         // the whole number fits
-        {repeated(u" ", 127) + u"inf", true, 0},            // spaces only once cut
-        {repeated(u"9", 127) + u"e-400", true, 1e127},
-        {repeated(u"x", 10000), true, 0},
-        {repeated(u"测", 10000), true, 0},
+        {repeated(u" ", 126) + u"1", true, 1},
+        {repeated(u" ", 127) + u"1", false, 0},
+        {repeated(u"9", 127), true, 1e127},
+        {repeated(u"9", 128), false, 0},
+        {u"1" + repeated(u"0", 126) + u"e-500", false, 0},
+        {repeated(u"测", 10000), false, 0},
     };
     expectReadings(cases);
 }
@@ -120,7 +124,7 @@ TEST(InputTexts, StoresValuesOnlyWhenEveryInputIsAccepted) {
         {{u"50", u"2"}, -1, {50, 2, -1}},
         {{u"inf", u"2"}, 0, {-1, -1, -1}},
         {{u"50", u"nan"}, 1, {-1, -1, -1}},    // the accepted first value is not kept either
-        {{u"", u"   "}, -1, {0, 0, -1}},
+        {{u"", u"   "}, 0, {-1, -1, -1}},    // a blank box is no 0
         {{u"inf", u"1e999"}, 0, {-1, -1, -1}},  // only the first refusal is reported
         {{}, -1, {-1, -1, -1}},
     };
