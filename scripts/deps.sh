@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, once: nothing is
 # fetched when they are all present already.
+#
+#   scripts/deps.sh              the build's and the tests' packages
+#   scripts/deps.sh PACKAGE...   these packages instead (a script's own tools)
 set -euo pipefail
 
 packages=(
@@ -11,6 +14,8 @@ packages=(
   googletest libbenchmark-dev libmuparser-dev
   clang-14 libclang-rt-14-dev
 )
+
+if (($# > 0)); then packages=("$@"); fi
 
 missing=()
 for p in "${packages[@]}"; do

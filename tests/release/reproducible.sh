@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The same commit gives the same package: HEAD is exported into two folders of
-# different names and depths, each builds its package with scripts/release.sh
-# at its own time, and the SHA-256 of the zip, of every file in it and of the
-# built exes must agree. Neither copy's folder may appear inside an exe.
+# The same commit gives the same release: HEAD is exported into two folders of
+# different names and depths, each builds its release with scripts/release.sh
+# at its own time, and the SHA-256 of the zip, of every file in it, of both
+# Windows Installer packages, of the release's SHA256SUMS.txt and of the built
+# exes must agree. Neither copy's folder may appear inside an exe.
 set -euo pipefail
 root="${OSTRIVEL_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 
@@ -16,13 +17,13 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/ostrivel-repro.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 copies=("$work/a" "$work/second-copy/ostrivel-source")
 
-hashes() {   # the SHA-256 of the zip, of every file in it and of the exes
+hashes() {   # the SHA-256 of the release's files, of every file in the zip and of the exes
   local copy=$1 zip
   zip=$(ls "$copy"/dist/*.zip)
   mkdir -p "$copy/unpacked"
   python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1], metadata_encoding="gbk").extractall(sys.argv[2])' \
     "$zip" "$copy/unpacked"
-  (cd "$copy" && sha256sum dist/*.zip build/windows*/Ostrivel.exe)
+  (cd "$copy" && sha256sum dist/*.zip dist/*.msi dist/SHA256SUMS.txt build/windows*/Ostrivel.exe)
   (cd "$copy/unpacked" && find . -type f | LC_ALL=C sort | xargs -d '\n' sha256sum)
 }
 

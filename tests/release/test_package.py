@@ -1,6 +1,7 @@
 """The release zip as IT receives it: unpacked, every file matches its line in
 SHA256SUMS.txt, the guide is what Notepad on Windows 7 shows right, and the
-packaged exes pass their self-test under Wine.
+packaged exes pass their self-test under Wine; the release's own
+SHA256SUMS.txt lists the zip and the installer packages.
 
     test_package.py                  the checks above (the 64-bit self-test)
     test_package.py --x86-selftest   the 32-bit exe's self-test; exit code 77
@@ -136,6 +137,21 @@ class Package(unittest.TestCase):
                 machine = struct.unpack_from("<H", exe, struct.unpack_from("<I", exe, 0x3C)[0] + 4)[0]
                 identity = re.search(rb"<assemblyIdentity[^>]*>", exe).group(0)
                 self.assertIn(b'processorArchitecture="%s"' % expected[machine], identity)
+
+    def test_release_checksums_list_the_zip_and_the_installer_packages(self):
+        dist = os.path.dirname(self.zip)
+        with open(os.path.join(dist, "SHA256SUMS.txt"), "rb") as f:
+            lines = f.read().decode("utf-8").split("\r\n")
+        self.assertEqual(lines[-1], "", "the last line ends in CR LF")
+        listed = dict(reversed(line.split("  ", 1)) for line in lines[:-1])
+        stem = os.path.basename(self.zip)[:-len("-windows.zip")]
+        expected = [os.path.basename(self.zip), stem + "-x64.msi"]
+        if any(e.filename.startswith(os.path.basename(self.top) + "/" + package.X86_FOLDER) for e in self.entries):
+            expected.append(stem + "-x86.msi")
+        self.assertEqual(sorted(listed), sorted(expected))
+        for name, digest in listed.items():
+            with self.subTest(name=name), open(os.path.join(dist, name), "rb") as f:
+                self.assertEqual(hashlib.sha256(f.read()).hexdigest(), digest)
 
     def test_packaged_x64_exe_passes_its_selftest(self):
         work = tempfile.mkdtemp(prefix="ostrivel-selftest-", dir=self.dir)
