@@ -15,10 +15,10 @@ differ between any two different packages, is set last from a hash of the
 whole package.
 
 wixl writes its database in no code page and drops every character beyond
-ASCII without a word, so the Chinese texts are added afterwards with msibuild,
-once the database is set to code page 936: the guide's file name and the
-message that refuses a downgrade (a type 19 custom action, which wixl cannot
-write, run when a newer version of the same upgrade code is installed).
+ASCII without a word, so the Chinese texts are put in afterwards with
+msibuild, once the database is set to code page 936: the guide's file name
+and the message of the launch condition that refuses a downgrade (wixl writes
+that condition for MajorUpgrade, with the source's ASCII stand-in).
 
 The package is written under a temporary name beside --out and renamed when
 complete.
@@ -47,10 +47,8 @@ LANGUAGE = 2052
 CODEPAGE = 936
 # The guide's 8.3 name beside its long name, as the File table wants both.
 GUIDE_FILE_NAME = "GUIDE.TXT|" + GUIDE_NAME
+DOWNGRADE_CONDITION = "NOT WIX_DOWNGRADE_DETECTED"
 DOWNGRADE_MESSAGE = "已安装较新版本的 Ostrivel，不能再安装此较旧的版本。如确需改用此版本，请先在“程序和功能”中卸载已安装的版本。"
-# Right after FindRelatedProducts (25), which sets WIX_DOWNGRADE_DETECTED,
-# and before anything is changed.
-DOWNGRADE_SEQUENCE = 26
 
 
 def msi_version(version):
@@ -115,11 +113,11 @@ def build(arch, version, epoch, exe, guide, out):
             f.write("\r\n\r\n%d\t_ForceCodepage\r\n" % CODEPAGE)
         builder.run("msibuild", msi, "-i", forced)
         builder.sql(msi, "UPDATE `File` SET `FileName` = '%s' WHERE `File` = 'GuideTxt'" % GUIDE_FILE_NAME)
-        builder.sql(msi, "INSERT INTO `CustomAction` (`Action`, `Type`, `Target`) "
-                         "VALUES ('PreventDowngrade', 19, '%s')" % DOWNGRADE_MESSAGE)
-        for table in ("InstallExecuteSequence", "InstallUISequence"):
-            builder.sql(msi, "INSERT INTO `%s` (`Action`, `Condition`, `Sequence`) "
-                             "VALUES ('PreventDowngrade', 'WIX_DOWNGRADE_DETECTED', %d)" % (table, DOWNGRADE_SEQUENCE))
+        builder.sql(msi, "UPDATE `LaunchCondition` SET `Description` = '%s' WHERE `Condition` = '%s'"
+                    % (DOWNGRADE_MESSAGE, DOWNGRADE_CONDITION))
+        conditions = builder.run("msiinfo", "export", msi, "LaunchCondition")
+        if "%s\t%s" % (DOWNGRADE_CONDITION, DOWNGRADE_MESSAGE) not in conditions:
+            raise SystemExit("make_msi.py: no downgrade condition to word in Chinese:\n" + conditions)
 
         # Two different packages must never share a package code: it comes
         # from the whole package as built so far, hashed with a fixed code in

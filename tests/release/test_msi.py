@@ -95,9 +95,9 @@ def run(arch, work):
     # downgrade refused in Chinese.
     check(msi_property(msi, "ALLUSERS") == "1", "not a per-machine package")
     check(msi_property(msi, "ARPPRODUCTICON") == "ostrivel.ico", "no icon for Add/Remove Programs")
-    actions = subprocess.run(["msiinfo", "export", msi, "CustomAction"], check=True, capture_output=True,
-                             text=True).stdout
-    check("较新版本" in actions, "the downgrade message is not the Chinese one:\n" + actions)
+    conditions = subprocess.run(["msiinfo", "export", msi, "LaunchCondition"], check=True, capture_output=True,
+                                text=True).stdout
+    check("较新版本" in conditions, "the downgrade message is not the Chinese one:\n" + conditions)
 
     # A lower version of the same package, made here from a changed exe.
     lower = os.path.join(work, "lower.msi")
