@@ -10,6 +10,9 @@ packages=(
   cmake ninja-build g++ gcc python3
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-multilib
+  # qemu-i386 runs the native 32-bit tests where the kernel cannot; the tests
+  # start it by name, and --no-install-recommends keeps qemu-user-binfmt out.
+  qemu-user
   wine wine64 xvfb xdotool xclip x11-utils imagemagick fonts-wqy-microhei
   googletest libbenchmark-dev libmuparser-dev
   clang-14 libclang-rt-14-dev

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Compares the program's calendar with Python's for every day of 0001..9999.
 
-Runs calendar_dump (given as the only argument), which prints the first and
-last day numbers and then one ISO date per day; day number d must be
+Usage: compare_calendar.py DUMP [EMULATOR]
+
+Runs calendar_dump (DUMP; under EMULATOR when one is given, as qemu-i386 on a
+kernel that cannot run 32-bit programs), which prints the first and last day
+numbers and then one ISO date per day; day number d must be
 datetime.date.fromordinal(d + 719163). Prints the count and exits 1 on the
 first mismatch.
 """
@@ -14,7 +17,7 @@ EPOCH_ORDINAL = 719163  # date(1970, 1, 1).toordinal()
 
 
 def main() -> int:
-    out = subprocess.run([sys.argv[1]], check=True, stdout=subprocess.PIPE).stdout.decode("ascii").split("\n")
+    out = subprocess.run(sys.argv[2:] + [sys.argv[1]], check=True, stdout=subprocess.PIPE).stdout.decode("ascii").split("\n")
     first, last = (int(v) for v in out[0].split())
     dates = out[1:-1]
     if first + EPOCH_ORDINAL != 1 or last + EPOCH_ORDINAL != datetime.date.max.toordinal():

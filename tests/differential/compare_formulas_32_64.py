@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """The 64-bit and the 32-bit program compute the same formulas alike.
 
-Usage: compare_formulas_32_64.py DUMP64 DUMP32 CORPUS_DIR
+Usage: compare_formulas_32_64.py DUMP64 DUMP32 CORPUS_DIR [EMULATOR]
+
+DUMP32 runs under EMULATOR when one is given (qemu-i386 on a kernel that
+cannot run 32-bit programs).
 
 Both formula_dump programs evaluate the formula fuzz corpus and a fixed,
 seeded set of generated formulas. Where no C-library math function takes part
@@ -78,9 +81,9 @@ def formulas(corpus):
     return out
 
 
-def run(dump, texts):
+def run(command, texts):
     data = b"".join(t.hex().encode() + b"\n" for t in texts)
-    return subprocess.run([dump], input=data, stdout=subprocess.PIPE, check=True).stdout.split(b"\n")[:-1]
+    return subprocess.run(command, input=data, stdout=subprocess.PIPE, check=True).stdout.split(b"\n")[:-1]
 
 
 def ordered(bits):
@@ -89,11 +92,12 @@ def ordered(bits):
 
 def main():
     dump64, dump32, corpus = sys.argv[1:4]
+    emulator = sys.argv[4:]
     if not os.path.exists(dump64):
         print(f"SKIPPED: {dump64} not built (build the native preset first)")
         return 77
     texts = formulas(corpus)
-    lines64, lines32 = run(dump64, texts), run(dump32, texts)
+    lines64, lines32 = run([dump64], texts), run(emulator + [dump32], texts)
     assert len(lines64) == len(lines32) == len(texts), "dump output lost lines"
     # Per function alone: [evaluated, differing, largest ULP]; larger formulas,
     # where a last-bit difference can grow (mod, comparisons), are counted.
