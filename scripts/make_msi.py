@@ -41,7 +41,6 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 WXS = os.path.join(ROOT, "resources", "ostrivel.wxs")
 ICON = os.path.join(ROOT, "resources", "ostrivel.ico")
 
-WIXL_ARCH = {"x64": "x64", "x86": "x86"}
 TEMPLATE_PLATFORM = {"x64": "x64", "x86": "Intel"}
 LANGUAGE = 2052
 CODEPAGE = 936
@@ -105,7 +104,7 @@ def build(arch, version, epoch, exe, guide, out):
         builder = Builder(epoch, workdir)
         product_code = uuid.uuid5(upgrade_code(builder, arch), "Ostrivel %s %s" % (arch, number))
         msi = os.path.join(workdir, "package.msi")
-        builder.run("wixl", "-a", WIXL_ARCH[arch], "-D", "Arch=" + arch, "-D", "Version=" + number,
+        builder.run("wixl", "-a", arch, "-D", "Arch=" + arch, "-D", "Version=" + number,
                     "-D", "ProductCode=" + str(product_code).upper(), "-o", msi, WXS)
 
         forced = os.path.join(workdir, "_ForceCodepage.idt")
@@ -143,7 +142,7 @@ def build(arch, version, epoch, exe, guide, out):
 
 def main():
     parser = argparse.ArgumentParser(description="Writes one Windows Installer package.")
-    parser.add_argument("--arch", required=True, choices=sorted(WIXL_ARCH))
+    parser.add_argument("--arch", required=True, choices=sorted(TEMPLATE_PLATFORM))
     parser.add_argument("--version", required=True)
     parser.add_argument("--epoch", required=True, type=int)
     parser.add_argument("--exe", required=True)

@@ -52,7 +52,7 @@ def msi_property(msi, name):
 
 def entries(arch):
     """{product code: {value name: data}} of the Add/Remove Programs entries named Ostrivel."""
-    code, out = wine("reg", "query", UNINSTALL_KEY.format(FOLDERS[arch][2]), "/s", check=False)
+    out = wine("reg", "query", UNINSTALL_KEY.format(FOLDERS[arch][2]), "/s", check=False)[1]
     found, key = {}, None
     for line in out.splitlines():
         if line.startswith("HKEY_"):
@@ -126,10 +126,10 @@ def run(arch, work):
         check([e["DisplayVersion"] for e in entries(arch).values()] == [LOWER_VERSION], "lower version: %r" % entries(arch))
 
         check(msiexec("/i", msi) == 0, "the package did not install over the lower version")
-        version = msi_property(msi, "ProductVersion")
+        version, product = msi_property(msi, "ProductVersion"), msi_property(msi, "ProductCode")
         found = entries(arch)
-        check(list(found) == [msi_property(msi, "ProductCode")], "one entry, the package's: %r" % found)
-        entry = found[msi_property(msi, "ProductCode")]
+        check(list(found) == [product], "one entry, the package's: %r" % found)
+        entry = found[product]
         check((entry.get("DisplayVersion"), entry.get("Publisher")) == (version, "KelvoMed"), "entry: %r" % entry)
         with open(os.path.join(installed, package.EXE_NAME), "rb") as f:
             check(f.read() == exe, "the installed exe is not the package's")
