@@ -120,6 +120,33 @@ class Verify(unittest.TestCase):
                 with open(os.path.join(self.dir, "s.txt"), "rb") as f:
                     self.assertEqual(f.read(), SELFTEST)
 
+    def test_signature_as_windows_judges_it(self):
+        if not (shutil.which("openssl") and shutil.which("osslsigncode")):
+            self.skipTest("openssl or osslsigncode missing (scripts/deps.sh installs them)")
+        key, pem = os.path.join(self.dir, "k.key"), os.path.join(self.dir, "c.pem")
+        e2e_lib.subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                                "-out", pem, "-days", "1", "-subj", "/CN=Ostrivel test signer",
+                                "-addext", "extendedKeyUsage=codeSigning"], check=True, capture_output=True)
+        signed = os.path.join(self.dir, "signed.exe")
+        e2e_lib.subprocess.run(["osslsigncode", "sign", "-certs", pem, "-key", key, "-h", "sha256",
+                                "-in", EXE, "-out", signed], check=True, capture_output=True)
+        with open(signed, "rb") as f:
+            data = f.read()
+        changed = os.path.join(self.dir, "changed.exe")
+        with open(changed, "wb") as f:
+            f.write(data.replace(GRADE_FORMULA, GRADE_FORMULA.replace(b"<40", b"<50")))
+
+        self.assertEqual(run_exe(signed, "--verify", "s.txt", cwd=self.dir).returncode, 0)
+        _, lines = report_lines(os.path.join(self.dir, "s.txt"))
+        # Wine trusts a self-signed signer, Windows does not (CERT_E_UNTRUSTEDROOT):
+        # either way the file is signed, and a valid one names its signer.
+        self.assertTrue({"SIGNATURE|VALID|签名有效|签名者：Ostrivel test signer",
+                         "SIGNATURE|INVALID|签名无效或不受信任|0x800B0109"} & set(lines), lines[:6])
+        # A byte changed after signing breaks the signature's digest.
+        self.assertEqual(run_exe(changed, "--verify", "c.txt", cwd=self.dir).returncode, 4)
+        _, lines = report_lines(os.path.join(self.dir, "c.txt"))
+        self.assertIn("SIGNATURE|INVALID|签名无效或不受信任|0x80096010", lines)
+
     def test_selftest_wins_and_unwritable_paths_leave_no_file(self):
         proc = run_exe(EXE, "--verify", "v.txt", "--selftest", "s.txt", cwd=self.dir)
         self.assertEqual(proc.returncode, 0)
