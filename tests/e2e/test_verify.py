@@ -16,7 +16,6 @@ import e2e_lib  # noqa: E402
 from e2e_lib import BOM, HEADER, log_path, suite_dir  # noqa: E402
 
 EXE = os.environ["OSTRIVEL_EXE"]
-SOURCE_DIR = os.environ["OSTRIVEL_SOURCE_DIR"]
 
 SELFTEST = ("TOOL|112|Ostrivel|感染指标\r\nLEVEL|0\r\nOUT|分级|0|级\r\nVERDICT|CRP 正常\r\n"
             "DETAIL|分级：0 级 \r\nERRORS|0\r\n").encode("utf-8")
@@ -34,9 +33,16 @@ def run_exe(exe, *args, cwd):
                                   stdout=e2e_lib.subprocess.PIPE, stderr=e2e_lib.subprocess.PIPE, timeout=120)
 
 
-def project_version():
-    with open(os.path.join(SOURCE_DIR, "CMakeLists.txt"), encoding="utf-8") as f:
-        return re.search(r"project\(Ostrivel VERSION (\S+)", f.read()).group(1)
+def resource_version(exe):
+    """The FileVersion text of the exe's version resource: the key, its NUL,
+    the padding to 32 bits, then the value up to its NUL."""
+    key = "FileVersion\0".encode("utf-16-le")
+    [at] = [m.end() for m in re.finditer(re.escape(key), exe)]
+    while exe[at:at + 2] == b"\0\0":
+        at += 2
+    end = exe.index(b"\0\0", at)
+    end += (end - at) % 2
+    return exe[at:end].decode("utf-16-le")
 
 
 def report_lines(path):
@@ -81,7 +87,7 @@ class Verify(unittest.TestCase):
         fields = {line.split("|")[0]: line.split("|")[1:] for line in lines[:len(KEYWORDS)]}
         self.assertEqual(fields["SHA256"], [hashlib.sha256(exe).hexdigest()])
         self.assertEqual(fields["SIZE"], [str(len(exe))])
-        self.assertEqual(fields["PROGRAM"][:2], ["Ostrivel", project_version()])
+        self.assertEqual(fields["PROGRAM"][:2], ["Ostrivel", resource_version(exe)])
         self.assertTrue(fields["PROGRAM"][2].endswith("\\" + os.path.basename(EXE)), fields["PROGRAM"])
         self.assertEqual(fields["SIGNATURE"][0], "NONE")   # the build is not signed
         self.assertRegex(fields["WINDOWS"][0], r"^\d+\.\d+\.\d+$")
