@@ -6,6 +6,7 @@ import hashlib
 import os
 import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -29,8 +30,8 @@ def run_exe(exe, *args, cwd):
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     e2e_lib.ensure_wineserver()
-    return e2e_lib.subprocess.run([e2e_lib.WINE_RUN, exe, *args], cwd=cwd, env=env,
-                                  stdout=e2e_lib.subprocess.PIPE, stderr=e2e_lib.subprocess.PIPE, timeout=120)
+    return subprocess.run([e2e_lib.WINE_RUN, exe, *args], cwd=cwd, env=env,
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
 
 
 def resource_version(exe):
@@ -130,12 +131,12 @@ class Verify(unittest.TestCase):
         if not (shutil.which("openssl") and shutil.which("osslsigncode")):
             self.skipTest("openssl or osslsigncode missing (scripts/deps.sh installs them)")
         key, pem = os.path.join(self.dir, "k.key"), os.path.join(self.dir, "c.pem")
-        e2e_lib.subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
-                                "-out", pem, "-days", "1", "-subj", "/CN=Ostrivel test signer",
-                                "-addext", "extendedKeyUsage=codeSigning"], check=True, capture_output=True)
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                        "-out", pem, "-days", "1", "-subj", "/CN=Ostrivel test signer",
+                        "-addext", "extendedKeyUsage=codeSigning"], check=True, capture_output=True)
         signed = os.path.join(self.dir, "signed.exe")
-        e2e_lib.subprocess.run(["osslsigncode", "sign", "-certs", pem, "-key", key, "-h", "sha256",
-                                "-in", EXE, "-out", signed], check=True, capture_output=True)
+        subprocess.run(["osslsigncode", "sign", "-certs", pem, "-key", key, "-h", "sha256",
+                        "-in", EXE, "-out", signed], check=True, capture_output=True)
         with open(signed, "rb") as f:
             data = f.read()
         changed = os.path.join(self.dir, "changed.exe")
