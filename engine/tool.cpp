@@ -23,7 +23,7 @@ namespace {
 const char16_t CANNOT_SHOW[] = u"--";
 
 const InputField BUILTIN_INPUTS[] = {
-    {"crp", u"CRP", u"mg/L", 8.0},
+    {"crp", u"CRP", u"mg/L", 8.0, 0.0},
 };
 
 const OutputField BUILTIN_OUTPUTS[] = {

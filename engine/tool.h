@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 // 0 is normal; 1, 2, 3 are increasingly severe.
 using Level = int32_t;
@@ -19,6 +20,10 @@ struct InputField {
     const char16_t* label;     // caption left of the box; CSV column caption
     const char16_t* unit;      // may be null or empty
     double defaultValue;
+    // The smallest value the window's box accepts (a CRP cannot be below 0).
+    // Only the reading of the boxes uses it; without a bound every finite
+    // number is taken.
+    double minValue = -std::numeric_limits<double>::infinity();
 };
 
 struct OutputField {

@@ -1,5 +1,6 @@
 #include "ui/command_text.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -19,6 +20,8 @@ const char16_t ABOUT_CAPTION[] = u"关于本工具";
 
 namespace {
 const char16_t REFUSED_INPUT_FORMAT[] = u"第 %d 项“%ls”请输入数字。";
+const char16_t BELOW_MINIMUM_FORMAT[] = u"第 %d 项“%ls”不能小于 %ls。";
+constexpr int BOUND_TEXT_CAPACITY = 32;   // the shortest form of any double: at most 24 characters
 const char16_t FORMULA_COPY_FORMAT[] = u"%ls—— %ls";
 const char16_t CLIPBOARD_FORMAT[] = u"%ls\r\n%ls";
 const char16_t CALCULATED_STATUS_FORMAT[] = u"计算完成  %ls";
@@ -90,12 +93,30 @@ InputReading readInputText(const char16_t* text) {
     return InputReading{value, true};
 }
 
-int readInputTexts(const char16_t* const* texts, int count, double* values) {
+InputReading readInputBox(const InputField& input, const char16_t* text) {
+    const InputReading reading = readInputText(text);
+    if (!reading.accepted) return reading;
+    const double bound = input.minValue;
+    // A CRP box that reads -0 was typed with a minus: no measurement, even
+    // though -0 == 0.
+    const bool typedMinusZero = reading.value == 0 && bound == 0 && std::signbit(reading.value) && !std::signbit(bound);
+    if (reading.value < bound || typedMinusZero) {
+        return InputReading{std::numeric_limits<double>::quiet_NaN(), false, true};
+    }
+    return reading;
+}
+
+int readInputTexts(const InputField* inputs, const char16_t* const* texts, int count, double* values,
+                   bool* belowMinimum) {
     double read[MAX_INPUTS];
+    if (belowMinimum != nullptr) *belowMinimum = false;
     if (count > MAX_INPUTS) count = MAX_INPUTS;
     for (int i = 0; i < count; ++i) {
-        const InputReading reading = readInputText(texts[i]);
-        if (!reading.accepted) return i;
+        const InputReading reading = readInputBox(inputs[i], texts[i]);
+        if (!reading.accepted) {
+            if (belowMinimum != nullptr) *belowMinimum = reading.belowMinimum;
+            return i;
+        }
         read[i] = reading.value;
     }
     for (int i = 0; i < count; ++i) values[i] = read[i];
@@ -108,6 +129,22 @@ void formatDefaultValue(double value, char16_t* out, int capacity) {
 
 void formatRefusedInput(int inputIndex, const char16_t* label, char16_t* out, int capacity) {
     formatText(out, capacity, REFUSED_INPUT_FORMAT, inputIndex + 1, label);
+}
+
+void formatBelowMinimum(int inputIndex, const char16_t* label, double minValue, char16_t* out, int capacity) {
+    char narrow[BOUND_TEXT_CAPACITY];
+    const std::to_chars_result shortest = std::to_chars(narrow, narrow + BOUND_TEXT_CAPACITY - 1, minValue);
+    *shortest.ptr = 0;   // the shortest form of any double fits
+    char16_t bound[BOUND_TEXT_CAPACITY];
+    int i = 0;
+    for (; narrow[i] != 0; ++i) bound[i] = static_cast<char16_t>(narrow[i]);
+    bound[i] = 0;
+    formatText(out, capacity, BELOW_MINIMUM_FORMAT, inputIndex + 1, label, bound);
+}
+
+void formatInputRefusal(int inputIndex, const InputField& input, bool belowMinimum, char16_t* out, int capacity) {
+    if (belowMinimum) formatBelowMinimum(inputIndex, input.label, input.minValue, out, capacity);
+    else formatRefusedInput(inputIndex, input.label, out, capacity);
 }
 
 void buildCopyText(ReportKind kind, const char16_t* resultText, const char16_t* verdictText,

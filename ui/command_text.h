@@ -41,6 +41,7 @@ constexpr int BUTTON_CAPTION_CAPACITY = 64;
 struct InputReading {
     double value;    // NaN when refused
     bool accepted;
+    bool belowMinimum = false;   // refused as a number below the input's minValue
 };
 
 // Reads one input box's text. Full-width forms of ASCII (U+FF01..U+FF5E)
@@ -53,18 +54,33 @@ struct InputReading {
 // hexadecimal, inf and nan, and a value too large for a double.
 InputReading readInputText(const char16_t* text);
 
-// Reads every input box text of a tool (texts[i] for input i). Only when all
+// Reads one box as the calculate command takes it: readInputText, then the
+// input's lower bound. A number below minValue is refused with belowMinimum
+// set, and so is a typed minus zero where the bound is +0 ("-0" would be
+// recorded as CRP=-0). A text that is not one number stays a plain refusal.
+InputReading readInputBox(const InputField& input, const char16_t* text);
+
+// Reads every input box text of a tool (texts[i] for inputs[i]). Only when all
 // are accepted are the values stored in values[0..count-1]; otherwise values
 // is left exactly as it was, so a refused calculation changes nothing and the
 // inputs kept always belong to the last result. Returns -1 when all were
-// accepted, else the index of the first refused input.
-int readInputTexts(const char16_t* const* texts, int count, double* values);
+// accepted, else the index of the first refused input; *belowMinimum (may be
+// null) then tells whether it was refused for its bound.
+int readInputTexts(const InputField* inputs, const char16_t* const* texts, int count, double* values,
+                   bool* belowMinimum);
 
 // The text a box shows for a default value: "%.6g" in 64 units.
 void formatDefaultValue(double value, char16_t* out, int capacity);
 
 // "第 %d 项“%ls”请输入数字。" for input index (0-based) and its label.
 void formatRefusedInput(int inputIndex, const char16_t* label, char16_t* out, int capacity);
+
+// "第 %d 项“%ls”不能小于 %ls。" with the bound as the shortest text that reads
+// back as it (0 gives "0").
+void formatBelowMinimum(int inputIndex, const char16_t* label, double minValue, char16_t* out, int capacity);
+
+// The message of a refused box: one of the two above.
+void formatInputRefusal(int inputIndex, const InputField& input, bool belowMinimum, char16_t* out, int capacity);
 
 // The copy text of a calculation: for a formula tool (kind 0) the result
 // text, two em dashes, a space and the verdict; for a report tool the first

@@ -37,10 +37,11 @@ void calculateCommand() {
         texts[i][INPUT_TEXT_CAPACITY - 1] = 0;
         textOf[i] = texts[i];
     }
-    const int refused = readInputTexts(textOf, inputCount, mainWindow.inputValues);
+    bool belowMinimum = false;
+    const int refused = readInputTexts(tool.inputs, textOf, inputCount, mainWindow.inputValues, &belowMinimum);
     if (refused >= 0) {
         char16_t message[REFUSED_MESSAGE_CAPACITY];
-        formatRefusedInput(refused, tool.inputs[refused].label, message, REFUSED_MESSAGE_CAPACITY);
+        formatInputRefusal(refused, tool.inputs[refused], belowMinimum, message, REFUSED_MESSAGE_CAPACITY);
         MessageBoxW(mainWindow.window, wide(message), wide(REFUSED_INPUT_CAPTION), MB_OK | MB_ICONWARNING);
         SetFocus(inputBox(refused));
         return;

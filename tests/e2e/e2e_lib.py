@@ -370,7 +370,7 @@ class Program:
 
     def type(self, text):
         self.focus_x()
-        xdotool("type", "--delay", "30", text)
+        xdotool("type", "--delay", "30", "--", text)   # "-150" is a text, not an option
 
     def replace_input(self, text, input_index=0, backspaces=12):
         """Clicks into an input box, clears it from the end and types a text

@@ -151,15 +151,17 @@ class RecordLog(e2e_lib.RecordLogTest):
         [record] = records(read_log())
         self.assertEqual(record.group(7, 8), (b"50", "分级：2 级".encode("utf-8")))
 
-    def test_blank_or_misspelt_box_leaves_the_last_calculation_to_save(self):
-        # A blank box once graded as 0 and "1O0" (letter O) as 1: the save
-        # after it recorded a value nobody measured.
+    def test_blank_misspelt_or_negative_box_leaves_the_last_calculation_to_save(self):
+        # A blank box once graded as 0, "1O0" (letter O) as 1 and a stray
+        # minus as "CRP 正常": the save after it recorded a value nobody
+        # measured.
         self.calculate("150", "分级：3 级\r\n")
-        for text in ("", "1O0"):
+        for text, message in (("", "第 1 项“CRP”请输入数字。"), ("1O0", "第 1 项“CRP”请输入数字。"),
+                              ("-150", "第 1 项“CRP”不能小于 0。")):
             self.assertTrue(self.program.replace_input(text))
             self.program.click_control(ID_CALCULATE)
             dialogs = self.program.wait_dialog()
-            self.assertEqual([d["caption"] for d in dialogs], ["输入有误"], text)
+            self.assertEqual([(d["caption"], d["texts"]) for d in dialogs], [("输入有误", [message])], text)
             self.assertTrue(self.program.close_dialogs())
             self.assertEqual(self.program.text(ID_RESULT), "分级：3 级\r\n", text)
         self.assert_saved()

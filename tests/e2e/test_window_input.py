@@ -11,6 +11,7 @@ import e2e_lib as lib  # noqa: E402
 
 REFUSED_CAPTION = "输入有误"
 REFUSED_MESSAGE = "第 1 项“CRP”请输入数字。"
+BELOW_ZERO_MESSAGE = "第 1 项“CRP”不能小于 0。"
 
 # Box text -> the result line it gives.
 ACCEPTED = [
@@ -18,11 +19,12 @@ ACCEPTED = [
     ("  3e2", "分级：3 级\r\n"),
     (" 45 ", "分级：2 级\r\n"),
     ("1e-400", "分级：0 级\r\n"),
-    ("-5", "分级：0 级\r\n"),
 ]
 # Anything but one number: none of these may give a grade.
 REFUSED = ["inf", "-Infinity", "NAN", "1e400", "-1e999",
            "", "   ", "12abc", "abc", "1,5", "0x1A", "五十", "\U0001F600", "45\U0001F600", "1e", "\t45"]
+# A CRP cannot be negative: a typed minus, full-width too, is a slip.
+BELOW_ZERO = ["-5", "-0", "－５０"]
 
 
 class InputBox(lib.ProgramTest):
@@ -44,11 +46,11 @@ class InputBox(lib.ProgramTest):
             time.sleep(0.05)
         self.fail("neither a result nor a message for %r" % text)
 
-    def assert_refusal_box(self):
+    def assert_refusal_box(self, message=REFUSED_MESSAGE):
         dialogs = self.program.wait_dialog()
         self.assertEqual(len(dialogs), 1, dialogs)
         self.assertEqual(dialogs[0]["caption"], REFUSED_CAPTION)
-        self.assertEqual(dialogs[0]["texts"], [REFUSED_MESSAGE])
+        self.assertEqual(dialogs[0]["texts"], [message])
         self.assertEqual(dialogs[0]["owner"], self.program.hwnd)
         self.assertFalse(self.program.info["enabled"])   # modal: the window waits
         return dialogs[0]
@@ -104,12 +106,12 @@ class InputBox(lib.ProgramTest):
                 wrong.append((text, got, result))
                 if got is None:
                     self.program.close_dialogs()
-        for text in REFUSED:
+        for text, message in [(t, REFUSED_MESSAGE) for t in REFUSED] + [(t, BELOW_ZERO_MESSAGE) for t in BELOW_ZERO]:
             got = self.calculate_text(text)
             if got is not None:
                 wrong.append((text, got, "refusal"))
                 continue
-            self.assert_refusal_box()
+            self.assert_refusal_box(message)
             self.assertTrue(self.program.close_dialogs())
             self.assertEqual(self.program.focus()["id"], lib.ID_FIRST_INPUT, text)
         self.assertEqual(wrong, [])

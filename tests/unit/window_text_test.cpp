@@ -73,6 +73,8 @@ TEST(InputText, AnythingButOneNumberIsRefused) {
         {u"1e", false, 0},        {u"0x", false, 0},        {u"-", false, 0},        {u".", false, 0},
         {u"1O0", false, 0},       {u"l00", false, 0},       {u"50 mg/L", false, 0},  {u"1 2", false, 0},
         {u"- 5", false, 0},       {u"5-", false, 0},
+        // Hexadecimal whose digits are all decimal: only the x refuses it.
+        {u"0x64", false, 0},
     };
     expectReadings(cases);
 }
@@ -115,6 +117,51 @@ TEST(InputText, MoreThan127UnitsAreRefused) {
     expectReadings(cases);
 }
 
+TEST(InputBox, BoundRefusesNumbersBelowIt) {
+    const InputField& crp = builtinTool().inputs[0];
+    const InputField unbounded{"x", u"X", nullptr, 0.0};
+    struct Case {
+        const InputField& input;
+        const char16_t* text;
+        bool accepted;
+        bool belowMinimum;
+        double value;
+    } cases[] = {
+        {crp, u"-150", false, true, 0},  {crp, u"-0", false, true, 0},   {crp, u"-0.0", false, true, 0},
+        {crp, u"－５０", false, true, 0}, {crp, u"-1e-400", false, true, 0},
+        {crp, u"0", true, false, 0},     {crp, u"+0", true, false, 0},   {crp, u"0.001", true, false, 0.001},
+        // Not a number first: the bound is checked only on a number.
+        {crp, u"-abc", false, false, 0}, {crp, u"-inf", false, false, 0}, {crp, u"-1e400", false, false, 0},
+        {unbounded, u"-5", true, false, -5}, {unbounded, u"-0", true, false, 0},
+    };
+    for (const Case& c : cases) {
+        const InputReading r = readInputBox(c.input, c.text);
+        EXPECT_EQ(r.accepted, c.accepted) << std::string(c.text, c.text + textLength(c.text));
+        EXPECT_EQ(r.belowMinimum, c.belowMinimum) << std::string(c.text, c.text + textLength(c.text));
+        if (c.accepted) {
+            EXPECT_EQ(r.value, c.value);
+            EXPECT_FALSE(std::signbit(r.value) && c.input.minValue == 0);
+        }
+    }
+
+    char16_t out[REFUSED_MESSAGE_CAPACITY];
+    formatInputRefusal(0, crp, true, out, REFUSED_MESSAGE_CAPACITY);
+    EXPECT_EQ(str(out), u"第 1 项“CRP”不能小于 0。");
+    formatInputRefusal(0, crp, false, out, REFUSED_MESSAGE_CAPACITY);
+    EXPECT_EQ(str(out), u"第 1 项“CRP”请输入数字。");
+    const InputField dose{"d", u"剂量", nullptr, 1.0, 0.1};
+    formatInputRefusal(2, dose, true, out, REFUSED_MESSAGE_CAPACITY);
+    EXPECT_EQ(str(out), u"第 3 项“剂量”不能小于 0.1。");
+
+    const char16_t* texts[] = {u"50", u"-150"};
+    const InputField inputs[] = {unbounded, crp};
+    double values[2] = {-1, -1};
+    bool below = false;
+    EXPECT_EQ(readInputTexts(inputs, texts, 2, values, &below), 1);
+    EXPECT_TRUE(below);
+    EXPECT_EQ(values[0], -1);
+}
+
 TEST(InputTexts, StoresValuesOnlyWhenEveryInputIsAccepted) {
     struct Case {
         std::vector<const char16_t*> texts;
@@ -128,9 +175,13 @@ TEST(InputTexts, StoresValuesOnlyWhenEveryInputIsAccepted) {
         {{u"inf", u"1e999"}, 0, {-1, -1, -1}},  // only the first refusal is reported
         {{}, -1, {-1, -1, -1}},
     };
+    const InputField unbounded[2] = {{"a", u"A", nullptr, 0.0}, {"b", u"B", nullptr, 0.0}};
     for (const Case& c : cases) {
         double values[3] = {-1, -1, -1};
-        EXPECT_EQ(readInputTexts(c.texts.data(), static_cast<int>(c.texts.size()), values), c.refused);
+        bool below = true;
+        EXPECT_EQ(readInputTexts(unbounded, c.texts.data(), static_cast<int>(c.texts.size()), values, &below),
+                  c.refused);
+        EXPECT_FALSE(below);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(values[i], c.after[i]) << i;
     }
 }
@@ -140,7 +191,8 @@ TEST(InputTexts, NeverWritesBeyondSixteenInputs) {
     for (auto& t : texts) t = u"1";
     double values[20];
     for (double& v : values) v = -1;
-    EXPECT_EQ(readInputTexts(texts, 20, values), -1);
+    const std::vector<InputField> inputs(20, InputField{"x", u"X", nullptr, 0.0});
+    EXPECT_EQ(readInputTexts(inputs.data(), texts, 20, values, nullptr), -1);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(values[i], 1);
     for (int i = 16; i < 20; ++i) EXPECT_EQ(values[i], -1);
 }
