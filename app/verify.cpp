@@ -63,6 +63,7 @@ const VerifyCase VERIFY_CASES[] = {
     {CHECK_REFUSED, U"输入框拒绝：字母", U"abc", nullptr, 0.0, NOT_A_NUMBER},
     {CHECK_REFUSED, U"输入框拒绝：字母 O 代替 0", U"1O0", nullptr, 0.0, NOT_A_NUMBER},
     {CHECK_REFUSED, U"输入框拒绝：无穷大", U"inf", nullptr, 0.0, NOT_A_NUMBER},
+    {CHECK_REFUSED, U"输入框拒绝：负数", U"-150", nullptr, 0.0, U"第 1 项“CRP”不能小于 0。"},
 
     {CHECK_RESULT_TEXT, U"一次计算：结果文本", U"50", nullptr, 0.0, U"分级：2 级\r\n"},
     {CHECK_COPY_TEXT, U"一次计算：复制文本", U"50", nullptr, 0.0, U"分级：2 级\r\n—— 轻度升高，结合症状复查"},
@@ -149,10 +150,11 @@ void calculateFromBox(const ToolDefinition& tool, const char32_t* boxText, BoxCa
         else formatDefaultValue(tool.inputs[i].defaultValue, texts[i], INPUT_TEXT_CAPACITY);
         textOf[i] = texts[i];
     }
-    const int refused = readInputTexts(textOf, inputCount, out.values);
+    bool belowMinimum = false;
+    const int refused = readInputTexts(tool.inputs, textOf, inputCount, out.values, &belowMinimum);
     if (refused >= 0) {
         out.refused = true;
-        formatRefusedInput(refused, tool.inputs[refused].label, out.message, REFUSED_MESSAGE_CAPACITY);
+        formatInputRefusal(refused, tool.inputs[refused], belowMinimum, out.message, REFUSED_MESSAGE_CAPACITY);
         return;
     }
     evaluateTool(tool, out.values, out.result, RESULT_TEXT_CAPACITY, out.verdict, VERDICT_TEXT_CAPACITY, &out.level,
