@@ -6,12 +6,9 @@
 namespace {
 
 constexpr char16_t SELFTEST_KEYWORD[] = u"--selftest";
-constexpr int SELFTEST_KEYWORD_LENGTH = 10;
 constexpr int SELFTEST_PATH_LIMIT = 519;
 constexpr char16_t DEFAULT_REPORT_PATH[] = u"selftest.txt";
 constexpr char16_t REPORT_TOOL_OUT_LINE[] = u"OUT|报告文本|见 DETAIL|\r\n";
-
-static_assert(sizeof SELFTEST_KEYWORD / sizeof SELFTEST_KEYWORD[0] == SELFTEST_KEYWORD_LENGTH + 1);
 
 constexpr int RESULT_CAPACITY = 8192;
 constexpr int VERDICT_CAPACITY = 512;
@@ -23,11 +20,11 @@ constexpr int ERRORS_LINE_CAPACITY = 128;
 
 // Case-sensitive search anywhere in the line, without regard to word
 // boundaries (the program's own path included).
-const char16_t* findKeyword(const char16_t* line) {
+const char16_t* findKeyword(const char16_t* line, const char16_t* keyword, size_t keywordLength) {
     for (const char16_t* p = line; *p != 0; ++p) {
-        int i = 0;
-        while (i < SELFTEST_KEYWORD_LENGTH && p[i] == SELFTEST_KEYWORD[i]) ++i;
-        if (i == SELFTEST_KEYWORD_LENGTH) return p;
+        size_t i = 0;
+        while (i < keywordLength && p[i] == keyword[i]) ++i;
+        if (i == keywordLength) return p;
     }
     return nullptr;
 }
@@ -35,12 +32,19 @@ const char16_t* findKeyword(const char16_t* line) {
 }  // namespace
 
 bool findSelfTestPath(const char16_t* commandLine, char16_t* path, int pathCapacity) {
-    if (path != nullptr && pathCapacity > 0) path[0] = 0;
-    if (commandLine == nullptr) return false;
-    const char16_t* keyword = findKeyword(commandLine);
-    if (keyword == nullptr) return false;
+    return findPathAfterKeyword(commandLine, SELFTEST_KEYWORD, DEFAULT_REPORT_PATH, path, pathCapacity, nullptr);
+}
 
-    const char16_t* p = keyword + SELFTEST_KEYWORD_LENGTH;
+bool findPathAfterKeyword(const char16_t* commandLine, const char16_t* keyword, const char16_t* defaultPath,
+                          char16_t* path, int pathCapacity, bool* tooLong) {
+    if (path != nullptr && pathCapacity > 0) path[0] = 0;
+    if (tooLong != nullptr) *tooLong = false;
+    if (commandLine == nullptr) return false;
+    const size_t keywordLength = textLength(keyword);
+    const char16_t* found = findKeyword(commandLine, keyword, keywordLength);
+    if (found == nullptr) return false;
+
+    const char16_t* p = found + keywordLength;
     while (*p == u' ') ++p;   // spaces only: a tab becomes part of the path
     char16_t stop = u' ';
     if (*p == u'"') {
@@ -49,11 +53,14 @@ bool findSelfTestPath(const char16_t* commandLine, char16_t* path, int pathCapac
     }
     size_t length = 0;
     while (p[length] != 0 && p[length] != stop) ++length;
-    if (length > SELFTEST_PATH_LIMIT) length = SELFTEST_PATH_LIMIT;
+    if (length > SELFTEST_PATH_LIMIT) {
+        length = SELFTEST_PATH_LIMIT;
+        if (tooLong != nullptr) *tooLong = true;
+    }
 
     TextAccum acc;
     accumStart(acc, path, pathCapacity);
-    if (length == 0) accumAppendText(acc, DEFAULT_REPORT_PATH);
+    if (length == 0) accumAppendText(acc, defaultPath);
     else accumAppend(acc, p, length);
     return true;
 }

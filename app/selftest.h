@@ -19,6 +19,12 @@ constexpr int SELFTEST_WRITE_FAILED = 3;       // takes precedence over 2
 // keyword is absent. The path is "selftest.txt" when none follows.
 bool findSelfTestPath(const char16_t* commandLine, char16_t* path, int pathCapacity);
 
+// The same rules for any keyword: the path after its first occurrence, or
+// `defaultPath`. *tooLong (may be null) tells whether the path ran past 519
+// units before it was cut to them.
+bool findPathAfterKeyword(const char16_t* commandLine, const char16_t* keyword, const char16_t* defaultPath,
+                          char16_t* path, int pathCapacity, bool* tooLong);
+
 // Builds the report of `tool` on its default input values into `report`
 // (bounded, always terminated). Returns the number of outputs whose formula
 // failed in the self-test's own evaluation (0 for a report tool).

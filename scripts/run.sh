@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Ostrivel.exe and starts it under Wine. Arguments go to the program,
-# so `scripts/run.sh --selftest [path]` runs the self-test (exit code 0, 2 or 3).
+# so `scripts/run.sh --selftest [path]` runs the self-test (exit code 0, 2 or 3)
+# and `scripts/run.sh --verify [path]` the verification run (0, 4 or 3).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 invocation_dir="$PWD"
@@ -10,10 +11,10 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target Ostrivel
 source scripts/wine-env.sh
 
-selftest=0
-for arg in "$@"; do [[ "$arg" == *--selftest* ]] && selftest=1; done
-if [[ $selftest -eq 0 && -z "${DISPLAY:-}" ]]; then
-  echo "No display (DISPLAY is unset), so the window cannot open; the self-test needs none: scripts/run.sh --selftest [path]"
+windowless=0
+for arg in "$@"; do [[ "$arg" == *--selftest* || "$arg" == *--verify* ]] && windowless=1; done
+if [[ $windowless -eq 0 && -z "${DISPLAY:-}" ]]; then
+  echo "No display (DISPLAY is unset), so the window cannot open; the self-test and the verification need none: scripts/run.sh --selftest|--verify [path]"
   exit 1
 fi
 

@@ -18,7 +18,7 @@ OBJECTS = [p for p in os.environ.get("OSTRIVEL_OBJECTS", "").split("|") if p]
 MACHINE = {"x86-64": 0x8664, "i386": 0x14C}[os.environ.get("OSTRIVEL_PE_MACHINE", "x86-64")]
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll",
-               "advapi32.dll", "comctl32.dll", "ole32.dll"}
+               "advapi32.dll", "comctl32.dll", "ole32.dll", "crypt32.dll", "wintrust.dll"}
 # The C runtime's text-to-number and number-to-text conversions.
 FORBIDDEN = re.compile(r"^_*(v?[sfw]?n?w?printf(_s|_l|_p)?|_?vs?c?w?printf.*|[sw]?scanf.*|strto[dfl].*|wcsto[dfl].*|"
                        r"ato[fil].*|_wto[fil].*|_?[efg]cvt.*|_?itoa|_?ltoa|_?ultoa|_?i64toa|_?ui64toa|_?wtoi.*|"
