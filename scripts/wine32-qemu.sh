@@ -28,6 +28,8 @@ fail() {
   echo "no 32-bit Wine: $*"
   exit 1
 }
+# Any other step that fails (a full disk, say) still says where.
+trap 'fail "the set-up stopped at line $LINENO: $BASH_COMMAND"' ERR
 # The first error line apt printed, for the reason.
 first_error() { { grep -m1 '^E:' "$1" || grep -m1 '^Err:' "$1" || tail -n1 "$1"; } | sed 's/ *\[IP:.*//' | cut -c1-200; }
 
@@ -74,7 +76,7 @@ private_apt() {
 private_apt apt-get amd64 update >"$work/update-amd64.log" 2>&1 ||
   fail "apt-get update for qemu-user failed ($(first_error "$work/update-amd64.log"))"
 qemu_version=$(private_apt apt-cache amd64 -o APT::Default-Release="$codename-backports" policy qemu-user 2>/dev/null |
-                 sed -n 's/^ *Candidate: //p')
+                 sed -n 's/^ *Candidate: //p' || true)
 [[ -n $qemu_version && $qemu_version != "(none)" ]] || fail "the registry has no qemu-user"
 # 1:10.0.2+ds-... -> 10
 qemu_major=$(sed -E 's/^[0-9]+://; s/[^0-9].*//' <<<"$qemu_version")
