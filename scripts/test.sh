@@ -9,7 +9,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 scripts/deps.sh
-# 32-bit Wine where it can be had; without it the win32.* Wine tests skip.
+# 32-bit Wine where it can be had (under qemu-i386 where the kernel runs no
+# 32-bit program); without it the win32.* Wine tests skip.
 scripts/wine32.sh || true
 
 jobs=$(nproc)
@@ -27,7 +28,7 @@ scripts/release.sh
 
 source scripts/wine-env.sh
 
-trap wine_session_stop EXIT
+trap 'wine32_session_stop; wine_session_stop' EXIT
 # The display, the prefix, one persistent wineserver and Wine's services,
 # started away from any test (scripts/wine-env.sh says why).
 wine_session_start
@@ -36,6 +37,15 @@ wine_session_start
 probe=build/windows/tests/e2e/window_probe.exe
 if [[ -f $probe ]]; then timeout 180 wine "$probe" info </dev/null >/dev/null 2>&1 || true; fi
 echo "== Wine prefix $WINEPREFIX, persistent wineserver started"
+# The emulated 32-bit Wine, where that is how 32-bit programs run here: its
+# own prefix and persistent wineserver beside the 64-bit ones, and its
+# desktop likewise brought up before any test.
+if [[ $(wine32_way) == qemu ]]; then
+  wine32_session_start
+  probe=build/windows-x86/tests/e2e/window_probe.exe
+  if [[ -f $probe ]]; then timeout 300 scripts/wine-run.sh "$probe" info </dev/null >/dev/null 2>&1 || true; fi
+  echo "== 32-bit Wine under qemu-i386: prefix build/wineprefix32, persistent wineserver started"
+fi
 
 # One CTest run over all the builds, so there is one summary.
 mkdir -p build/all

@@ -38,6 +38,40 @@ wine32_present() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# On a kernel that runs no 32-bit program: Debian's i386 Wine under
+# qemu-i386, unpacked into the build tree by scripts/wine32-qemu.sh, used only
+# once its set-up is complete.
+OSTRIVEL_WINE32_QEMU="$OSTRIVEL_ROOT/build/wine32-qemu"
+wine32_emulated() { [[ -f "$OSTRIVEL_WINE32_QEMU/ready" ]]; }
+
+# How 32-bit Windows programs run here: "native", "qemu", or (printing
+# nothing) not at all. OSTRIVEL_WINE32=qemu takes the emulated one where both
+# exist, to try on a machine whose kernel runs 32-bit programs what runs on
+# one that cannot.
+wine32_way() {
+  if [[ ${OSTRIVEL_WINE32:-} != qemu ]] && wine32_present; then
+    echo native
+  elif wine32_emulated; then
+    echo qemu
+  elif wine32_present; then
+    echo native
+  fi
+}
+
+# Points this shell's Wine at the emulated 32-bit one: wine, wineserver and
+# wineboot from its bin folder, and a 32-bit prefix of its own (the host's
+# wine64 looks for a 32-bit child's loader only in /usr/lib/wine, so a 64-bit
+# prefix could not start one), with a wineserver of its own beside the
+# 64-bit one.
+wine32_use() {
+  export WINEPREFIX="${OSTRIVEL_WINEPREFIX32:-$OSTRIVEL_ROOT/build/wineprefix32}"
+  export WINEARCH=win32
+  export OSTRIVEL_WINE_BITS=32
+  [[ ":$PATH:" == *":$OSTRIVEL_WINE32_QEMU/bin:"* ]] || export PATH="$OSTRIVEL_WINE32_QEMU/bin:$PATH"
+}
+# The 32-bit builds' tests ask for it (CTest sets OSTRIVEL_WINE_BITS=32).
+if [[ ${OSTRIVEL_WINE_BITS:-} == 32 && $(wine32_way) == qemu ]]; then wine32_use; fi
+
 # Creates the prefix once (safe to call from parallel tests: one creates it,
 # the others wait). The font replacements go in before any later wineserver
 # reads the registry.
@@ -103,4 +137,24 @@ wine_session_start() {
 wine_session_stop() {
   wineserver -k 2>/dev/null || true
   if [[ -n "${OSTRIVEL_XVFB_PID:-}" ]]; then kill "$OSTRIVEL_XVFB_PID" 2>/dev/null || true; fi
+}
+
+# The emulated 32-bit Wine's persistent wineserver and services, likewise
+# started away from any test; nothing where 32-bit programs run natively.
+wine32_session_start() {
+  [[ $(wine32_way) == qemu ]] || return 0
+  (
+    wine32_use
+    wine_prepare
+    wineserver -p
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  )
+}
+
+wine32_session_stop() {
+  [[ -x "$OSTRIVEL_WINE32_QEMU/bin/wineserver" ]] || return 0
+  (
+    wine32_use
+    wineserver -k 2>/dev/null || true
+  )
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Tries to give this machine 32-bit Wine (Debian's wine32:i386), so that the
-# 32-bit exe's Windows tests can run. A failure is tolerated and changes
-# nothing: the reason goes to build/wine32-status.txt, whose line the skipped
-# 32-bit tests report, and the script exits 0.
+# Tries to give this machine 32-bit Wine, so that the 32-bit exe's Windows
+# tests can run: Debian's wine32:i386 where the kernel runs 32-bit programs;
+# where it cannot (IA-32 emulation off), the i386 Wine under qemu-i386 in the
+# build tree instead (scripts/wine32-qemu.sh). A failure is tolerated and
+# changes nothing: the reason goes to build/wine32-status.txt, whose line the
+# skipped 32-bit tests report, and the script exits 0.
 #
 # The machine's own package set-up is touched only when it can work: a dry
 # run with private package lists (amd64 + i386) comes first, and only when it
@@ -27,6 +29,27 @@ finish() {
 # The first error line apt printed, for the reason.
 first_error() { { grep -m1 '^E:' "$1" || grep -m1 '^Err:' "$1"; } | sed 's/ *\[IP:.*//' | cut -c1-200; }
 
+# The i386 Wine under qemu-i386 in the build tree (scripts/wine32-qemu.sh),
+# set up once and then reused; its last line says what failed.
+emulated() {
+  if [[ "${OSTRIVEL_TRY_WINE32:-1}" == 0 && ! -f "$root/build/wine32-qemu/ready" ]]; then
+    finish "no 32-bit Wine: not tried (OSTRIVEL_TRY_WINE32=0)"
+  fi
+  local log
+  log=$(mktemp)
+  if "$root/scripts/wine32-qemu.sh" 2>&1 | tee "$log"; then
+    rm -f "$log"
+    finish "32-bit Wine $(sed -n 's/^wine32 \([^ ]*\).*/\1/p' "$root/build/wine32-qemu/ready") under qemu-i386"
+  fi
+  local reason
+  reason=$(tail -n1 "$log")
+  rm -f "$log"
+  finish "${1}${reason#no 32-bit Wine: }"
+}
+# OSTRIVEL_WINE32=qemu: the emulated one even where the kernel runs 32-bit
+# programs, to try it there.
+[[ "${OSTRIVEL_WINE32:-}" == qemu ]] && emulated "no 32-bit Wine under qemu-i386: "
+
 have_wine32 && finish "32-bit Wine is installed"
 
 # A kernel without IA-32 emulation runs no 32-bit program at all. There
@@ -46,7 +69,7 @@ if ! runs_32bit; then
     DEBIAN_FRONTEND=noninteractive $([[ $(id -u) -ne 0 ]] && echo sudo) apt-get -o DPkg::Lock::Timeout=600 -q remove -y wine32:i386 >/dev/null 2>&1 ||
       echo "wine32: could not remove wine32:i386" >&2
   fi
-  finish "no 32-bit Wine: this kernel cannot run 32-bit programs (IA-32 emulation is off)"
+  emulated "no 32-bit Wine: this kernel cannot run 32-bit programs (IA-32 emulation is off) and its set-up under qemu-i386 failed: "
 fi
 [[ "${OSTRIVEL_TRY_WINE32:-1}" == 0 ]] && finish "no 32-bit Wine: not tried (OSTRIVEL_TRY_WINE32=0)"
 host=$(dpkg --print-architecture 2>/dev/null) || finish "no 32-bit Wine: not a Debian system (no dpkg)"

@@ -9,6 +9,8 @@ WM_CLOSE and returns the exit code); `kill()` is the last resort in `finally`.
 
 Environment (set by CTest): OSTRIVEL_EXE, OSTRIVEL_BUILD_DIR, OSTRIVEL_PROBE_DIR,
 OSTRIVEL_WINE_RUN, OSTRIVEL_SOURCE_DIR; DISPLAY must name an X display.
+OSTRIVEL_WAIT_SCALE (the 32-bit build's tests under qemu-i386) multiplies every
+wait for a window, a text or a message box.
 """
 
 import json
@@ -26,6 +28,9 @@ PROBE_DIR = os.environ.get("OSTRIVEL_PROBE_DIR", "")
 WINE_RUN = os.environ.get("OSTRIVEL_WINE_RUN", "")
 SOURCE_DIR = os.environ.get("OSTRIVEL_SOURCE_DIR", "")
 ARTIFACTS = os.path.join(PROBE_DIR or ".", "artifacts")
+# Under emulation Wine and the program run several times slower: the waits
+# for what the program shows grow by this factor, fixed pauses do not.
+WAIT_SCALE = float(os.environ.get("OSTRIVEL_WAIT_SCALE") or 1)
 
 # Control ids of the window.
 ID_CALCULATE, ID_SAVE, ID_COPY, ID_RESET, ID_ABOUT = 1001, 1002, 1003, 1004, 1005
@@ -258,7 +263,8 @@ class Program:
                                         stderr=subprocess.DEVNULL)
         # A cold Wine can take more than a minute for its first window; the
         # probe gets a margin beyond its own wait.
-        code, self.info = probe("wait-window", start_timeout * 1000, timeout=start_timeout + 30)
+        start_timeout *= WAIT_SCALE
+        code, self.info = probe("wait-window", int(start_timeout * 1000), timeout=start_timeout + 30)
         if code != 0 or not self.info or not self.info.get("found"):
             self.kill()
             raise RuntimeError("the main window did not appear")
@@ -312,20 +318,23 @@ class Program:
     def wait_text(self, which, text, timeout=10):
         """Waits until a control (id, or a child dict) holds the text; returns the info."""
         selector = which if isinstance(which, int) else "h%d" % which["hwnd"]
-        code, data = probe("wait-text", selector, hexarg(text), int(timeout * 1000))
+        timeout *= WAIT_SCALE
+        code, data = probe("wait-text", selector, hexarg(text), int(timeout * 1000), timeout=timeout + 60)
         if data and data.get("found"):
             self.info = data
         return code == 0
 
     def wait_dialog(self, timeout=10):
-        code, data = probe("wait-dialog", int(timeout * 1000))
+        timeout *= WAIT_SCALE
+        code, data = probe("wait-dialog", int(timeout * 1000), timeout=timeout + 60)
         if data and data.get("found"):
             self.info = data
         return data["dialogs"] if code == 0 and data else []
 
     def close_dialogs(self, timeout=10):
         probe("close-dialogs")
-        code, data = probe("wait-no-dialog", int(timeout * 1000))
+        timeout *= WAIT_SCALE
+        code, data = probe("wait-no-dialog", int(timeout * 1000), timeout=timeout + 60)
         if data and data.get("found"):
             self.info = data
         return code == 0
@@ -354,7 +363,7 @@ class Program:
 
     def click_into(self, control_id, timeout=10):
         """Clicks into a control and waits until it has the keyboard focus."""
-        end = time.time() + timeout
+        end = time.time() + timeout * WAIT_SCALE
         while True:
             self.click_control(control_id)
             for _ in range(20):
@@ -372,16 +381,23 @@ class Program:
         self.focus_x()
         xdotool("type", "--delay", "30", "--", text)   # "-150" is a text, not an option
 
-    def replace_input(self, text, input_index=0, backspaces=12):
+    def replace_input(self, text, input_index=0, backspaces=12, attempts=3):
         """Clicks into an input box, clears it from the end and types a text
-        (Ctrl+A does nothing in Wine's edit control)."""
+        (Ctrl+A does nothing in Wine's edit control), until the box holds it.
+        xdotool types a character without a key of its own (full-width
+        digits) by remapping a spare key for a moment: a program that reads
+        the press late, as on a busy machine or under emulation, gets another
+        character or none, so the box is read back and typed again."""
         box_id = ID_FIRST_INPUT + input_index
-        if not self.click_into(box_id):
-            return False
-        self.key("End", *["BackSpace"] * backspaces)
-        if text:
-            self.type(text)
-        return self.wait_text(box_id, text)
+        for _ in range(attempts):
+            if not self.click_into(box_id):
+                return False
+            self.key("End", *["BackSpace"] * backspaces)
+            if text:
+                self.type(text)
+            if self.wait_text(box_id, text):
+                return True
+        return False
 
     def set_text(self, control_id, text, repeat=1):
         """Sets a control's text (WM_SETTEXT), or `repeat` copies of it: a
@@ -406,7 +422,7 @@ class Program:
     def wait_colour(self, name, rect, colour, minimum=1, timeout=10):
         """Screenshots until at least `minimum` pixels of a colour are in a
         client rectangle; returns (count, image)."""
-        end = time.time() + timeout
+        end = time.time() + timeout * WAIT_SCALE
         while True:
             image = self.screenshot(name)
             n = self.client_count(image, *rect, colour)
@@ -419,7 +435,7 @@ class Program:
         """WM_CLOSE to the main window; returns the process's exit code."""
         probe("close")
         try:
-            return self.process.wait(timeout=timeout)
+            return self.process.wait(timeout=timeout * WAIT_SCALE)
         except subprocess.TimeoutExpired:
             self.kill()
             raise
