@@ -52,9 +52,7 @@ def msi_property(msi, name):
 
 def entries(arch):
     """{product code: {value name: data}} of the Add/Remove Programs entries named Ostrivel."""
-    # The 64-bit view: where 32-bit Wine is installed, Debian's wine starts
-    # the 32-bit reg.exe, whose view of HKLM\Software is Wow6432Node.
-    out = wine("reg", "query", UNINSTALL_KEY.format(FOLDERS[arch][2]), "/s", "/reg:64", check=False)[1]
+    out = wine("reg", "query", UNINSTALL_KEY.format(FOLDERS[arch][2]), "/s", check=False)[1]
     found, key = {}, None
     for line in out.splitlines():
         if line.startswith("HKEY_"):
