@@ -304,6 +304,7 @@ void appendMachineLines(TextAccum& acc, const VerifyMachine& m) {
         accumAppendText(acc, u"\r\n");
         break;
     case SIGNATURE_NONE: accumAppendText(acc, u"SIGNATURE|NONE|无数字签名\r\n"); break;
+    case SIGNATURE_UNCHECKED: accumAppendText(acc, u"SIGNATURE|UNCHECKED|未能检查签名（系统的签名组件无法加载）\r\n"); break;
     default:
         accumFormat(acc, u"SIGNATURE|INVALID|签名无效或不受信任|0x%08X\r\n", static_cast<unsigned>(m.signatureCode));
         break;

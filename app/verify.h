@@ -96,6 +96,7 @@ enum SignatureState : int {
     SIGNATURE_VALID = 0,     // signer named
     SIGNATURE_NONE,          // the file carries no signature
     SIGNATURE_INVALID,       // signed, but invalid or untrusted: code
+    SIGNATURE_UNCHECKED,     // System32's WinTrust could not be loaded: not judged
 };
 
 enum LogState : int {

@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include "app/selftest.h"
+#include "app/system_dll_win.h"
 #include "app/verify.h"
 #include "engine/text.h"
 #include "engine/wide_win.h"
@@ -59,9 +60,37 @@ bool hashFile(const wchar_t* path, unsigned char* sha256, uint64_t* size) {
     return ok;
 }
 
+// WinTrust and the certificate functions, from System32 only and only for
+// this run: neither is a KnownDLL, so an import of them would be resolved
+// from the exe's folder first, before the program starts.
+struct TrustFunctions {
+    decltype(&WinVerifyTrust) verifyTrust;
+    decltype(&WTHelperProvDataFromStateData) providerData;
+    decltype(&WTHelperGetProvSignerFromChain) signerFromChain;
+    decltype(&CertGetNameStringW) nameString;
+};
+
+bool loadTrustFunctions(TrustFunctions& f) {
+    const HMODULE wintrust = loadSystemDll(L"wintrust.dll");
+    const HMODULE crypt32 = loadSystemDll(L"crypt32.dll");
+    f.verifyTrust = systemFunction<decltype(&WinVerifyTrust)>(wintrust, "WinVerifyTrust");
+    f.providerData = systemFunction<decltype(&WTHelperProvDataFromStateData)>(wintrust, "WTHelperProvDataFromStateData");
+    f.signerFromChain =
+        systemFunction<decltype(&WTHelperGetProvSignerFromChain)>(wintrust, "WTHelperGetProvSignerFromChain");
+    f.nameString = systemFunction<decltype(&CertGetNameStringW)>(crypt32, "CertGetNameStringW");
+    return f.verifyTrust != nullptr && f.providerData != nullptr && f.signerFromChain != nullptr &&
+           f.nameString != nullptr;
+}
+
 // The Authenticode state as Windows judges it, without any window and
 // without a revocation check or a download: ward PCs are often offline.
+// Without System32's WinTrust the state is unchecked, never valid.
 void readSignature(const wchar_t* path, VerifyMachine& m) {
+    TrustFunctions trust{};
+    if (!loadTrustFunctions(trust)) {
+        m.signature = SIGNATURE_UNCHECKED;
+        return;
+    }
     WINTRUST_FILE_INFO fileInfo{};
     fileInfo.cbStruct = sizeof fileInfo;
     fileInfo.pcwszFilePath = path;
@@ -74,19 +103,19 @@ void readSignature(const wchar_t* path, VerifyMachine& m) {
     data.dwStateAction = WTD_STATEACTION_VERIFY;
     data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    const LONG status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    const LONG status = trust.verifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
     const DWORD lastError = GetLastError();
 
     m.signatureCode = static_cast<uint32_t>(status);
     if (status == ERROR_SUCCESS) {
         m.signature = SIGNATURE_VALID;
         setVerifyName(m.signer, u"（名称无法读取）");
-        CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
-        CRYPT_PROVIDER_SGNR* signer = provider != nullptr ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+        CRYPT_PROVIDER_DATA* provider = trust.providerData(data.hWVTStateData);
+        CRYPT_PROVIDER_SGNR* signer = provider != nullptr ? trust.signerFromChain(provider, 0, FALSE, 0) : nullptr;
         if (signer != nullptr && signer->csCertChain > 0 && signer->pasCertChain != nullptr &&
             signer->pasCertChain[0].pCert != nullptr) {
             wchar_t name[VERIFY_NAME_CAPACITY + 1];
-            if (CertGetNameStringW(signer->pasCertChain[0].pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name,
+            if (trust.nameString(signer->pasCertChain[0].pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name,
                                    VERIFY_NAME_CAPACITY + 1) > 1) {
                 setVerifyName(m.signer, core(name));
             }
@@ -100,7 +129,7 @@ void readSignature(const wchar_t* path, VerifyMachine& m) {
         m.signature = SIGNATURE_INVALID;
     }
     data.dwStateAction = WTD_STATEACTION_CLOSE;
-    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    trust.verifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
 }
 
 void readNames(VerifyMachine& m) {

@@ -126,6 +126,36 @@ TEST(VerifyReport, TheBuiltinToolPassesEveryCaseInAReportOfFixedShape) {
 
 // A damaged definition (one byte of the built exe changed) must fail cases
 // while the self-test still passes it.
+// Each signature state has its own line; none of them changes the exit
+// code, which the cases alone decide. Unchecked (WinTrust could not be
+// loaded from System32) is never written as valid.
+TEST(VerifyReport, EachSignatureStateHasItsLineAndLeavesTheExitCode) {
+    struct SignatureCase {
+        SignatureState state;
+        uint32_t code;
+        const char16_t* line;
+    };
+    const SignatureCase table[] = {
+        {SIGNATURE_VALID, 0, u"SIGNATURE|VALID|签名有效|签名者：KelvoMed"},
+        {SIGNATURE_NONE, 0x800B0100u, u"SIGNATURE|NONE|无数字签名"},
+        {SIGNATURE_INVALID, 0x80096010u, u"SIGNATURE|INVALID|签名无效或不受信任|0x80096010"},
+        {SIGNATURE_UNCHECKED, 0x7Eu, u"SIGNATURE|UNCHECKED|未能检查签名（系统的签名组件无法加载）"},
+    };
+    int count = 0;
+    const VerifyCase* cases = verifyCases(&count);
+    static char16_t report[VERIFY_REPORT_CAPACITY];
+    for (const SignatureCase& c : table) {
+        VerifyMachine m = sampleMachine();
+        m.signature = c.state;
+        m.signatureCode = c.code;
+        setVerifyName(m.signer, u"KelvoMed");
+        const VerifyOutcome outcome =
+            buildVerifyReport(builtinTool(), cases, count, verifyControl(), m, report, VERIFY_REPORT_CAPACITY);
+        EXPECT_EQ(lines(std::u16string(report).substr(1))[4], c.line) << c.state;
+        EXPECT_EQ(verifyExitCode(outcome, true), VERIFY_PASSED) << c.state;
+    }
+}
+
 TEST(VerifyReport, ADamagedDefinitionFailsCases) {
     static OutputField output;
     static VerdictRule rules[3];
