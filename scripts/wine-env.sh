@@ -4,7 +4,9 @@
 OSTRIVEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${OSTRIVEL_WINEPREFIX:-$OSTRIVEL_ROOT/build/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# OSTRIVEL_DLLOVERRIDES adds to these (the planted-DLL test sets its names
+# native-first, the order Windows gives a DLL in the exe's folder).
+export WINEDLLOVERRIDES="mscoree,mshtml=${OSTRIVEL_DLLOVERRIDES:+;$OSTRIVEL_DLLOVERRIDES}"
 export WINEARCH=win64
 # Wine reads Unix file names in the locale's character set: under C or POSIX
 # it cannot open a path such as the release package's "64位 Windows (x64)"
