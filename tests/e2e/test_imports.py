@@ -77,6 +77,28 @@ class Imports(unittest.TestCase):
         # The subsystem sits at the same offset in PE32 and PE32+ headers.
         self.assertEqual(struct.unpack_from("<H", data, pe + 24 + 68)[0], 2, "not the GUI subsystem")
 
+    def test_image_flags(self):
+        """ASLR (high-entropy on x64) and NX; the 32-bit image also declares
+        that it has no SEH handlers, which holds only while nothing in it
+        registers one."""
+        with open(EXE, "rb") as f:
+            data = f.read(4096)
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        # DllCharacteristics: the same offset in PE32 and PE32+ headers.
+        flags = struct.unpack_from("<H", data, pe + 24 + 70)[0]
+        wanted = {"DYNAMIC_BASE": 0x40, "NX_COMPAT": 0x100}
+        if MACHINE == 0x8664:
+            wanted["HIGH_ENTROPY_VA"] = 0x20
+        else:
+            wanted["NO_SEH"] = 0x400
+        self.assertEqual([name for name, bit in wanted.items() if not flags & bit], [], hex(flags))
+        if MACHINE == 0x14C:
+            # A handler is registered by linking a record into the list at
+            # fs:0, the thread block's first field.
+            out = subprocess.run([OBJDUMP, "-d", EXE], stdout=subprocess.PIPE, check=True, text=True).stdout
+            self.assertGreater(out.count("\n"), 10000, "no disassembly")
+            self.assertEqual([line for line in out.splitlines() if re.search(r"%fs:(0x0)?\(|%fs:0x0\b", line)], [])
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
