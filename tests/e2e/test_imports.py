@@ -74,6 +74,19 @@ class Imports(unittest.TestCase):
         # The subsystem sits at the same offset in PE32 and PE32+ headers.
         self.assertEqual(struct.unpack_from("<H", data, pe + 24 + 68)[0], 2, "not the GUI subsystem")
 
+    def test_image_flags(self):
+        with open(EXE, "rb") as f:
+            data = f.read(4096)
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        # DllCharacteristics, at the same offset in PE32 and PE32+ headers.
+        flags = struct.unpack_from("<H", data, pe + 24 + 70)[0]
+        expected = {0x0040: "ASLR (dynamic base)", 0x0100: "NX compatible",
+                    0x8000: "terminal-server aware"}
+        if MACHINE == 0x8664:
+            expected[0x0020] = "high-entropy ASLR"
+        for bit, name in expected.items():
+            self.assertTrue(flags & bit, f"not {name}: DllCharacteristics {flags:#06x}")
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
