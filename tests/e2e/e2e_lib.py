@@ -10,7 +10,7 @@ WM_CLOSE and returns the exit code); `kill()` is the last resort in `finally`.
 Environment (set by CTest): OSTRIVEL_EXE, OSTRIVEL_BUILD_DIR, OSTRIVEL_PROBE_DIR,
 OSTRIVEL_WINE_RUN, OSTRIVEL_SOURCE_DIR; DISPLAY must name an X display.
 OSTRIVEL_WAIT_SCALE (the 32-bit build's tests under qemu-i386) multiplies every
-wait for a window, a text or a message box.
+wait for a window, a text or a message box, and every key and typing delay.
 """
 
 import json
@@ -29,8 +29,21 @@ WINE_RUN = os.environ.get("OSTRIVEL_WINE_RUN", "")
 SOURCE_DIR = os.environ.get("OSTRIVEL_SOURCE_DIR", "")
 ARTIFACTS = os.path.join(PROBE_DIR or ".", "artifacts")
 # Under emulation Wine and the program run several times slower: the waits
-# for what the program shows grow by this factor, fixed pauses do not.
+# for what the program shows grow by this factor, and so does every pause
+# between an input and the program reading it (key and typing delays), so
+# that no input comes faster than the build under test takes it.
 WAIT_SCALE = float(os.environ.get("OSTRIVEL_WAIT_SCALE") or 1)
+# Milliseconds between two keys, before scaling.
+KEY_DELAY_MS = 30
+
+
+def scaled_ms(ms):
+    return str(int(ms * WAIT_SCALE))
+
+
+def scaled_count(n):
+    """How many polls of a fixed interval make up a wait, scaled."""
+    return int(n * WAIT_SCALE)
 
 # Control ids of the window.
 ID_CALCULATE, ID_SAVE, ID_COPY, ID_RESET, ID_ABOUT = 1001, 1002, 1003, 1004, 1005
@@ -258,7 +271,7 @@ class Program:
         code, data = probe("info")
         if data and data.get("found"):
             probe("close")
-            time.sleep(1)
+            time.sleep(1 * WAIT_SCALE)
         self.process = subprocess.Popen([WINE_RUN, EXE, *args], stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         # A cold Wine can take more than a minute for its first window; the
@@ -273,7 +286,7 @@ class Program:
         self.origin = tuple(self.info["clientOrigin"])
 
     def _find_x_window(self):
-        for _ in range(100):
+        for _ in range(scaled_count(100)):
             done = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^" + TOOL_NAME + "$"],
                                   capture_output=True, timeout=30)
             ids = done.stdout.split()
@@ -366,7 +379,7 @@ class Program:
         end = time.time() + timeout * WAIT_SCALE
         while True:
             self.click_control(control_id)
-            for _ in range(20):
+            for _ in range(scaled_count(20)):
                 if self.focus()["id"] == control_id:
                     return True
                 time.sleep(0.05)
@@ -375,11 +388,19 @@ class Program:
 
     def key(self, *keys):
         self.focus_x()
-        xdotool("key", "--delay", "30", *keys)
+        xdotool("key", "--delay", scaled_ms(KEY_DELAY_MS), *keys)
 
-    def type(self, text):
+    def type(self, text, slowdown=1):
+        """Types a text, `slowdown` times slower than the scaled key delay.
+        A character that is not on the US keyboard has no key: xdotool binds a
+        spare key to it for the press and takes the binding back after half
+        the delay, so a program that reads the press later than that gets
+        another character or none. Such characters get twice the delay."""
         self.focus_x()
-        xdotool("type", "--delay", "30", "--", text)   # "-150" is a text, not an option
+        for run in re.findall(r"[ -~]+|[^ -~]+", text):
+            on_keyboard = re.fullmatch(r"[ -~]+", run) is not None
+            delay = KEY_DELAY_MS * slowdown * (1 if on_keyboard else 2)
+            xdotool("type", "--delay", scaled_ms(delay), "--", run)   # "-150" is a text, not an option
 
     def replace_input(self, text, input_index=0, backspaces=12, attempts=3):
         """Clicks into an input box, clears it from the end and types a text
@@ -389,12 +410,12 @@ class Program:
         the press late, as on a busy machine or under emulation, gets another
         character or none, so the box is read back and typed again."""
         box_id = ID_FIRST_INPUT + input_index
-        for _ in range(attempts):
+        for attempt in range(attempts):
             if not self.click_into(box_id):
                 return False
             self.key("End", *["BackSpace"] * backspaces)
             if text:
-                self.type(text)
+                self.type(text, slowdown=2 ** attempt)   # each retry slower than the one before
             if self.wait_text(box_id, text):
                 return True
         return False

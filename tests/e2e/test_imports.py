@@ -78,20 +78,22 @@ class Imports(unittest.TestCase):
         self.assertEqual(struct.unpack_from("<H", data, pe + 24 + 68)[0], 2, "not the GUI subsystem")
 
     def test_image_flags(self):
-        """ASLR (high-entropy on x64) and NX; the 32-bit image also declares
-        that it has no SEH handlers, which holds only while nothing in it
-        registers one."""
+        """ASLR (high-entropy on x64), NX and terminal-server aware; the
+        32-bit image also declares that it has no SEH handlers, which holds
+        only while nothing in it registers one."""
         with open(EXE, "rb") as f:
             data = f.read(4096)
         pe = struct.unpack_from("<I", data, 0x3C)[0]
-        # DllCharacteristics: the same offset in PE32 and PE32+ headers.
+        # DllCharacteristics, at the same offset in PE32 and PE32+ headers.
         flags = struct.unpack_from("<H", data, pe + 24 + 70)[0]
-        wanted = {"DYNAMIC_BASE": 0x40, "NX_COMPAT": 0x100}
+        expected = {0x0040: "ASLR (dynamic base)", 0x0100: "NX compatible",
+                    0x8000: "terminal-server aware"}
         if MACHINE == 0x8664:
-            wanted["HIGH_ENTROPY_VA"] = 0x20
+            expected[0x0020] = "high-entropy ASLR"
         else:
-            wanted["NO_SEH"] = 0x400
-        self.assertEqual([name for name, bit in wanted.items() if not flags & bit], [], hex(flags))
+            expected[0x0400] = "marked as having no SEH handlers"
+        for bit, name in expected.items():
+            self.assertTrue(flags & bit, f"not {name}: DllCharacteristics {flags:#06x}")
         if MACHINE == 0x14C:
             # A handler is registered by linking a record into the list at
             # fs:0, the thread block's first field.

@@ -37,7 +37,7 @@ class Calculate(lib.ProgramTest):
         time.sleep(0.3)
         self.program.click_control(lib.ID_COPY)
         text = None
-        for _ in range(50):
+        for _ in range(lib.scaled_count(50)):
             text = lib.clipboard_text()
             if text is not None and text != "stale text of another program":
                 break
@@ -96,7 +96,7 @@ class Calculate(lib.ProgramTest):
         self.assertTrue(self.program.wait_text(label, "轻度升高，结合症状复查"))
         self.program.set_text(lib.ID_FIRST_INPUT, "150")
         self.program.key("F5", "Return")
-        time.sleep(0.5)
+        time.sleep(0.5 * lib.WAIT_SCALE)   # long enough for the keys to have done what they would
         self.assertEqual(self.program.verdict_label()["text"], "轻度升高，结合症状复查")
         self.assertEqual(self.program.text(lib.ID_RESULT), "分级：2 级\r\n")
         # A click into the box makes F5 work again.

@@ -36,7 +36,7 @@ class InputBox(lib.ProgramTest):
         self.program.set_text(lib.ID_FIRST_INPUT, text, repeat)
         self.program.set_text(lib.ID_RESULT, "")   # so that an equal result is seen to arrive
         self.program.click_control(lib.ID_CALCULATE)
-        for _ in range(100):
+        for _ in range(lib.scaled_count(100)):
             info = self.program.refresh()
             if info["dialogs"]:
                 return None
@@ -140,7 +140,7 @@ class InputBox(lib.ProgramTest):
         self.program.set_text(lib.ID_FIRST_INPUT, "")
         self.assertTrue(self.program.click_into(lib.ID_FIRST_INPUT))
         self.program.key("ctrl+v")
-        for _ in range(100):
+        for _ in range(lib.scaled_count(100)):
             if len(self.program.text(lib.ID_FIRST_INPUT)) >= 10000:
                 break
             time.sleep(0.1)

@@ -123,6 +123,10 @@ class Package(unittest.TestCase):
         self.assertIn(os.path.basename(self.top), text)
         for folder in (package.X64_FOLDER, package.X86_FOLDER):
             self.assertIn(folder + "\\" + package.EXE_NAME, text)
+        # IT is told where records survive a logoff on terminal servers.
+        section = text[text.index("十一、终端服务器和虚拟桌面（供信息科）"):text.index("十二、版本")]
+        for needed in ("AppData\\Local\\KelvoMedSuite", "--verify", "EXISTS", "ABSENT"):
+            self.assertIn(needed, section)
 
     def test_manifest_names_the_exe_processor(self):
         # Windows refuses to start an exe whose manifest claims another

@@ -221,6 +221,34 @@ TEST(RecordText, WhatASaveWritesDependsOnHowTheLogEnds) {
               int(RECORD_SAVE_CAPACITY));
 }
 
+// A failed save cuts the log back only over bytes it can have written itself:
+// never over a record another window appended meanwhile, never to extend it.
+TEST(RecordText, AFailedSaveCutsBackOnlyWhatItMayHaveWritten) {
+    struct Row {
+        uint64_t before, now;
+        size_t attempted;
+        bool cut;
+    };
+    constexpr uint64_t G4 = uint64_t(1) << 32, G63 = uint64_t(1) << 63;
+    const Row rows[] = {
+        {100, 100, 50, false},          // did not grow
+        {100, 40, 50, false},           // shrank: someone else cut it
+        {100, 101, 50, true},           // part of the attempt
+        {100, 150, 50, true},           // the whole attempt
+        {100, 151, 50, false},          // more: another writer's bytes are in it
+        {100, 250, 50, false},          // another window's record after ours
+        {G4 - 10, G4 + 40, 50, true},   // offsets are 64-bit, across 2^32
+        {G4 - 10, G4 + 41, 50, false},
+        {G4 + 10, 60, 50, false},       // a 32-bit view of the size would see growth
+        {G63 - 1, G63 + 49, 50, true},
+        {G63 + 1, 1, 50, false},        // a wrapped difference is no growth
+        {~uint64_t(0) - 50, ~uint64_t(0), 50, true},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(mayCutBack(r.before, r.now, r.attempted), r.cut) << r.before << " -> " << r.now;
+    }
+}
+
 TEST(RecordText, FolderAndFilePaths) {
     char16_t folder[RECORD_FOLDER_CAPACITY];
     ASSERT_TRUE(buildRecordFolderPath(u"C:\\Users\\张三\\AppData\\Local", folder, RECORD_FOLDER_CAPACITY));

@@ -229,6 +229,26 @@ TEST(VerifyReport, AWrongExpectationIsAFailWithBothTextsShown) {
     }
 }
 
+// An actual text that fills its buffer may have been cut: it never counts as
+// equal, even when it is exactly what the expectation says.
+TEST(VerifyCompare, AnActualThatFillsItsBufferIsNeverAPass) {
+    struct Row {
+        int capacity;
+        const char32_t* expected;
+        bool passes;
+    };
+    const Row rows[] = {
+        {6, U"12345", false},       // "12345.00" cut to its first five units
+        {9, U"12345.00", false},    // whole, but filling the buffer: cannot be told from a cut
+        {10, U"12345.00", true},
+    };
+    for (const Row& row : rows) {
+        const VerifyCase c{CHECK_FORMAT, U"格式", U"12345", "f2", 12345.0, row.expected};
+        char16_t actual[16];
+        EXPECT_EQ(runVerifyCase(builtinTool(), c, actual, row.capacity), row.passes) << row.capacity;
+    }
+}
+
 TEST(VerifyReport, LongFieldsAreCutAndMarkedAndTheReportStaysInItsBuffer) {
     VerifyMachine m = sampleMachine();
     const std::u16string longPath(2000, u'p');
