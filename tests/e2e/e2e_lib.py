@@ -113,6 +113,14 @@ PLAIN_BUTTON_FILL, PLAIN_BUTTON_BORDER, PLAIN_BUTTON_CAPTION = 0xFFFFFF, 0xCED8E
 LEVEL_COLOURS = {level: rgb(c) for level, c in enumerate((0x008060, 0xB08400, 0xD66C00, 0xBE1E2D))}
 
 
+# The only DLLs the exes may import: Windows' KnownDLLs, which it maps from
+# System32 whatever the folder. Any other DLL imported at load time is looked
+# for in the exe's folder first, before a line of the program has run.
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"}
+NOT_KNOWN = ("load-time imports must be KnownDLLs (a DLL beside the exe would be loaded instead); "
+             "load others from System32 at run time (app/system_dll_win.cpp)")
+
+
 def pe_imports(objdump, exe):
     """The import table of an exe as objdump reads it: {dll (lower case):
     [function, ...]}."""

@@ -17,9 +17,6 @@ NM = os.environ.get("OSTRIVEL_NM", "x86_64-w64-mingw32-nm")
 OBJECTS = [p for p in os.environ.get("OSTRIVEL_OBJECTS", "").split("|") if p]
 MACHINE = {"x86-64": 0x8664, "i386": 0x14C}[os.environ.get("OSTRIVEL_PE_MACHINE", "x86-64")]
 
-# KnownDLLs only: Windows maps them from System32, while any other DLL
-# imported at load time is looked for in the exe's folder first.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll", "advapi32.dll"}
 # The C runtime's text-to-number and number-to-text conversions.
 FORBIDDEN = re.compile(r"^_*(v?[sfw]?n?w?printf(_s|_l|_p)?|_?vs?c?w?printf.*|[sw]?scanf.*|strto[dfl].*|wcsto[dfl].*|"
                        r"ato[fil].*|_wto[fil].*|_?[efg]cvt.*|_?itoa|_?ltoa|_?ultoa|_?i64toa|_?ui64toa|_?wtoi.*|"
@@ -36,6 +33,13 @@ def imports():
     return e2e_lib.pe_imports(OBJDUMP, EXE)
 
 
+def pe_header():
+    """The exe's first 4 KiB and the offset of its PE signature in them."""
+    with open(EXE, "rb") as f:
+        data = f.read(4096)
+    return data, struct.unpack_from("<I", data, 0x3C)[0]
+
+
 def forbidden_reference(symbol):
     """A C-runtime number conversion behind a linker symbol: dllimport and
     32-bit underscores stripped, mingw's own stdio (__mingw_snprintf, which
@@ -49,9 +53,8 @@ class Imports(unittest.TestCase):
     def test_only_system_dlls(self):
         dlls = set(imports())
         self.assertTrue(dlls, "no import table found")
-        self.assertLessEqual(dlls, SYSTEM_DLLS,
-                             f"unexpected DLLs: {sorted(dlls - SYSTEM_DLLS)}: load-time imports must be KnownDLLs; "
-                             "load others from System32 at run time (app/system_dll_win.cpp)")
+        self.assertLessEqual(dlls, e2e_lib.KNOWN_DLLS,
+                             f"unexpected DLLs: {sorted(dlls - e2e_lib.KNOWN_DLLS)}: {e2e_lib.NOT_KNOWN}")
         for name in dlls:
             self.assertNotRegex(name, r"libstdc|libgcc|winpthread")
 
@@ -69,9 +72,7 @@ class Imports(unittest.TestCase):
         self.assertEqual(sorted(s for s in undefined if forbidden_reference(s)), [])
 
     def test_pe_header(self):
-        with open(EXE, "rb") as f:
-            data = f.read(4096)
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        data, pe = pe_header()
         self.assertEqual(data[pe:pe + 4], b"PE\0\0")
         self.assertEqual(hex(struct.unpack_from("<H", data, pe + 4)[0]), hex(MACHINE))
         # The subsystem sits at the same offset in PE32 and PE32+ headers.
@@ -81,9 +82,7 @@ class Imports(unittest.TestCase):
         """ASLR (high-entropy on x64), NX and terminal-server aware; the
         32-bit image also declares that it has no SEH handlers, which holds
         only while nothing in it registers one."""
-        with open(EXE, "rb") as f:
-            data = f.read(4096)
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        data, pe = pe_header()
         # DllCharacteristics, at the same offset in PE32 and PE32+ headers.
         flags = struct.unpack_from("<H", data, pe + 24 + 70)[0]
         expected = {0x0040: "ASLR (dynamic base)", 0x0100: "NX compatible",

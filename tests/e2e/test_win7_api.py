@@ -12,12 +12,6 @@ OBJDUMP = os.environ.get("OSTRIVEL_OBJDUMP", "x86_64-w64-mingw32-objdump")
 LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "win7_imports.txt")
 # Windows 7 or older, as the list writes them.
 ON_WINDOWS_7 = {"NT4", "2000", "XP", "XP-x64", "Vista", "7", "x64", "msvcrt"}
-# Windows' KnownDLLs that the exes may import. Windows maps these from
-# System32 whatever the folder; any other DLL imported at load time is looked
-# for in the exe's folder first, before a line of the program has run.
-KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"}
-NOT_KNOWN = ("load-time imports must be KnownDLLs (a DLL beside the exe would be loaded instead); "
-             "load others from System32 at run time (app/system_dll_win.cpp)")
 
 
 def reviewed():
@@ -49,7 +43,7 @@ class Windows7Api(unittest.TestCase):
 
     def test_only_known_dlls_are_listed(self):
         dlls = {name.split("!", 1)[0] for name in reviewed()}
-        self.assertEqual(sorted(dlls - KNOWN_DLLS), [], NOT_KNOWN)
+        self.assertEqual(sorted(dlls - e2e_lib.KNOWN_DLLS), [], e2e_lib.NOT_KNOWN)
 
     def test_every_entry_is_on_windows_7(self):
         newer = {n: m for n, m in reviewed().items() if m not in ON_WINDOWS_7}

@@ -124,8 +124,6 @@ TEST(VerifyReport, TheBuiltinToolPassesEveryCaseInAReportOfFixedShape) {
     EXPECT_EQ(l[end - 1].rfind(u"SIGNOFF|审核人：", 0), 0u);
 }
 
-// A damaged definition (one byte of the built exe changed) must fail cases
-// while the self-test still passes it.
 // Each signature state has its own line; none of them changes the exit
 // code, which the cases alone decide. Unchecked (WinTrust could not be
 // loaded from System32) is never written as valid.
@@ -156,6 +154,8 @@ TEST(VerifyReport, EachSignatureStateHasItsLineAndLeavesTheExitCode) {
     }
 }
 
+// A damaged definition (one byte of the built exe changed) must fail cases
+// while the self-test still passes it.
 TEST(VerifyReport, ADamagedDefinitionFailsCases) {
     static OutputField output;
     static VerdictRule rules[3];
